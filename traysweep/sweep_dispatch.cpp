@@ -1,0 +1,4 @@
+// The exit-time entry to the notification-area sweep.
+#include "app/notices.h"
+
+void HostWindowDestroying() {}
