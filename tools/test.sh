@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test layer:
+# the native unit tests against the fake, then the Wine suite against the
+# real zena.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+bash tools/build.sh native win32 win64
+ctest --preset native
+bash tests/wine/run_suite.sh
