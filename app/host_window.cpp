@@ -1,23 +1,36 @@
 // The hidden host window: its class, creation, the window procedure and the
 // ordered destruction.
+
+// The headers free of <windows.h> come first: some of their constants share
+// names with the system's macros, which must not be defined yet.
+#include "app/menu_paint.h"
+#include "app/tray_icon.h"
+#include "app/tray_menu.h"
+
 #include "app/host_window.h"
 
 #include "app/menu_definition.h"
 #include "app/notices.h"
 #include "app/tray_event.h"
 
+static_assert(WM_TRAY_CALLBACK == TRAY_CALLBACK_MESSAGE, "the tray icon names this window's callback");
+
 HWND HostWindow = nullptr;
 
 static bool g_destroy_pending = false;
 
 // The menu bar: one popup "菜单" holding the definition's items. Nobody sees
-// it (the window is never shown); the tray menu is built on its own.
+// it (the window is never shown); the tray menu is built on its own. Its
+// items are owner-drawn like the tray menu's, each with its identifier as
+// item data, so whatever shows them shows the one look.
 static HMENU CreateHostMenuBar() {
     HMENU const bar = CreateMenu();
     HMENU const popup = CreatePopupMenu();
     for (int32_t i = 1; i < MENU_ENTRY_COUNT; ++i)
-        AppendMenuA(popup, MF_STRING, MENU_COMMAND_BASE + i, MENU_DEFINITION[i].caption);
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), MENU_DEFINITION[0].caption);
+        AppendMenuA(popup, MF_OWNERDRAW, MENU_COMMAND_BASE + i,
+                    reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(MENU_COMMAND_BASE + i)));
+    AppendMenuA(bar, MF_POPUP | MF_OWNERDRAW, reinterpret_cast<UINT_PTR>(popup),
+                reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(MENU_COMMAND_BASE)));
     return bar;
 }
 
@@ -34,7 +47,9 @@ static LRESULT OnDestroy(HWND window, WPARAM wparam, LPARAM lparam) {
     HostWindowDestroying();
     if (IsWindow(window)) {
         DestroyHostMenuBar(window);
+        SetTrayIcon(window, nullptr, nullptr);
     }
+    ReleaseMenuPaintBuffer();
     return result;
 }
 
@@ -44,6 +59,24 @@ static LRESULT OnDeferredDestroy(HWND window) {
         DestroyWindow(window);
     }
     return 0;
+}
+
+static bool OnMeasureItem(MEASUREITEMSTRUCT* item) {
+    if (!IsMenuLookItem(item->CtlType, item->itemData)) return false;
+    MenuItemSize const size = MeasureMenuItem(item->itemData);
+    item->itemWidth = static_cast<UINT>(size.width);
+    item->itemHeight = static_cast<UINT>(size.height);
+    return true;
+}
+
+static bool OnDrawItem(const DRAWITEMSTRUCT* item) {
+    if (!IsMenuLookItem(item->CtlType, item->itemData)) return false;
+    MenuItemState const state{(item->itemState & ODS_SELECTED) != 0,
+                              (item->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0,
+                              (item->itemState & ODS_CHECKED) != 0};
+    os::Rect const rect{item->rcItem.left, item->rcItem.top, item->rcItem.right, item->rcItem.bottom};
+    DrawMenuItem(item->hDC, rect, item->itemData, state);
+    return true;
 }
 
 static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -58,6 +91,13 @@ static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam,
         if (tray_event != TRAY_EVENT_NONE) TrayEventHandler(tray_event);
         return 0;
     }
+    if (message == WM_COMMAND) {
+        RunMenuCommand(wparam);
+        return 0;
+    }
+    // Other owner-drawn items, if any ever came, are left to the default.
+    if (message == WM_MEASUREITEM && OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lparam))) return TRUE;
+    if (message == WM_DRAWITEM && OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
     if (message == WM_DEFERRED_DESTROY) return OnDeferredDestroy(window);
     if (message == WM_DESTROY) return OnDestroy(window, wparam, lparam);
     if (message == WM_NCDESTROY) {
@@ -74,11 +114,14 @@ static bool RegisterHostClass(HINSTANCE instance) {
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     window_class.lpfnWndProc = HostWindowProc;
     window_class.hInstance = instance;
-    // Shared images are owned by the system: nothing to destroy at exit.
+    // Not LR_SHARED: some systems (Wine among them) cache shared images by
+    // module and name alone, so the second load would return the 32 x 32
+    // image as the small icon. The class lives until the process ends, and
+    // its two icons with it.
     window_class.hIcon = static_cast<HICON>(
-        LoadImageA(instance, "DEFAULT_ICON", IMAGE_ICON, 32, 32, LR_SHARED));
+        LoadImageA(instance, "DEFAULT_ICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     window_class.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, "DEFAULT_ICON", IMAGE_ICON, 16, 16, LR_SHARED));
+        LoadImageA(instance, "DEFAULT_ICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = nullptr;
     window_class.lpszClassName = HOST_WINDOW_CLASS;

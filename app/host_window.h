@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "app/host_close.h"
+
 constexpr UINT WM_TRAY_CALLBACK = WM_APP + 100;     // 0x8064
 constexpr UINT WM_DEFERRED_DESTROY = WM_APP + 101;  // 0x8065
 
@@ -16,5 +18,3 @@ extern HWND HostWindow;
 
 // Creates the window hidden with its menu bar; null when that fails.
 HWND CreateHostWindow(HINSTANCE instance);
-// Asks for destruction once the current message has been handled.
-void CloseHostWindow();

@@ -6,8 +6,11 @@
 
 constexpr int32_t MENU_COMMAND_BASE = 20000;
 
+using MenuHandler = void (*)();
+
 struct MenuEntry {
     const char* caption;  // code page 936
+    MenuHandler handler;  // null for the root
 };
 
 constexpr int32_t MENU_ENTRY_COUNT = 3;

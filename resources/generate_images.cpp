@@ -1,6 +1,8 @@
 // Draws the tool's images and writes them as files the build embeds:
 //   zena.ico             the 64 x 64, 32 bpp tool icon (icon group DEFAULT_ICON)
 //   tool_icon_bytes.cpp  the same icon file as bytes, for the tray icon
+//   menu_image_0.ico, menu_image_1.ico  the 16 x 16 menu item images, to look at
+//   menu_image_bytes.cpp the item images as premultiplied pixels, for the menu
 // Same sources, same bytes: no clock, no randomness, integer sample grid.
 #include <cmath>
 #include <cstdint>
@@ -74,6 +76,41 @@ Rgba ToolIconPixel(int px, int py) {
             SKY_BLUE.b + (NEAR_WHITE.b - SKY_BLUE.b) * m, tile / samples};
 }
 
+// The menu item images: black strokes on a clear ground, in a 16 x 16 grid
+// whose centre is (8, 8).
+constexpr int MENU_IMAGE_SIZE = 16;
+
+double RingDistance(double x, double y, double cx, double cy, double radius) {
+    double const dx = x - cx, dy = y - cy;
+    return std::fabs(std::sqrt(dx * dx + dy * dy) - radius);
+}
+
+// A circle open at the top, with a short vertical stroke through the opening.
+bool OnPowerSymbol(double x, double y) {
+    double const cx = 8.0, cy = 8.5, radius = 5.5, half_width = 0.95;
+    double const angle = std::atan2(cy - y, x - cx) * 180.0 / PI;  // 90 = straight up
+    bool const ring = RingDistance(x, y, cx, cy, radius) <= half_width && std::fabs(angle - 90.0) > 38.0;
+    return ring || SegmentDistance(x, y, cx, 2.2, cx, 8.2) <= half_width;
+}
+
+// A thin circle with a small x at its centre.
+bool OnCircledCross(double x, double y) {
+    double const c = 8.0, arm = 2.3;
+    return RingDistance(x, y, c, c, 6.2) <= 0.6 || SegmentDistance(x, y, c - arm, c - arm, c + arm, c + arm) <= 0.7 ||
+           SegmentDistance(x, y, c - arm, c + arm, c + arm, c - arm) <= 0.7;
+}
+
+template <bool (*Shape)(double, double)>
+Rgba BlackStroke(int px, int py) {
+    int covered = 0;
+    for (int sy = 0; sy < SUPERSAMPLE; ++sy)
+        for (int sx = 0; sx < SUPERSAMPLE; ++sx)
+            if (Shape(px + (sx + 0.5) / SUPERSAMPLE, py + (sy + 0.5) / SUPERSAMPLE)) ++covered;
+    return {0, 0, 0, covered / double(SUPERSAMPLE * SUPERSAMPLE)};
+}
+
+Rgba (*const MENU_IMAGES[])(int, int) = {BlackStroke<OnPowerSymbol>, BlackStroke<OnCircledCross>};
+
 void Put16(std::vector<uint8_t>& out, unsigned v) {
     out.push_back(v & 0xFF);
     out.push_back((v >> 8) & 0xFF);
@@ -141,6 +178,31 @@ bool WriteByteArray(const std::string& path, const char* name, const std::vector
     return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+// Rows top-down, premultiplied, as AlphaBlend takes a source with its own alpha.
+bool WriteMenuImages(const std::string& path) {
+    std::string text = "// Written by generate_images; edit that program, not this file.\n";
+    text += "#include \"resources/embedded_images.h\"\n\n";
+    text += "const unsigned char MENU_IMAGE_PIXELS[MENU_IMAGE_COUNT][MENU_IMAGE_PIXEL_BYTES] = {";
+    for (auto* pixel : MENU_IMAGES) {
+        text += "\n{";
+        for (int row = 0; row < MENU_IMAGE_SIZE; ++row) {
+            text += "\n";
+            for (int col = 0; col < MENU_IMAGE_SIZE; ++col) {
+                Rgba const p = pixel(col, row);
+                uint8_t const bgra[4] = {Channel(p.b * p.a), Channel(p.g * p.a), Channel(p.r * p.a), Channel(p.a)};
+                for (uint8_t v : bgra) {
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "0x%02x,", v);
+                    text += hex;
+                }
+            }
+        }
+        text += "\n},";
+    }
+    text += "\n};\n";
+    return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,7 +213,10 @@ int main(int argc, char** argv) {
     std::string const dir = argv[1];
     std::vector<uint8_t> const icon = IconFile(ICON_SIZE, ToolIconPixel);
     if (!WriteFile(dir + "/zena.ico", icon) ||
-        !WriteByteArray(dir + "/tool_icon_bytes.cpp", "TOOL_ICON_FILE", icon)) {
+        !WriteByteArray(dir + "/tool_icon_bytes.cpp", "TOOL_ICON_FILE", icon) ||
+        !WriteFile(dir + "/menu_image_0.ico", IconFile(MENU_IMAGE_SIZE, MENU_IMAGES[0])) ||
+        !WriteFile(dir + "/menu_image_1.ico", IconFile(MENU_IMAGE_SIZE, MENU_IMAGES[1])) ||
+        !WriteMenuImages(dir + "/menu_image_bytes.cpp")) {
         std::fprintf(stderr, "generate_images: cannot write into %s\n", dir.c_str());
         return 1;
     }
