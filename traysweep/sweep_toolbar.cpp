@@ -45,6 +45,10 @@ static bool ButtonOwnerIsGone(os::WindowHandle toolbar, os::Handle process,
     // The low half of the owner handle: window handles fit in 32 bits even
     // in a 64-bit shell.
     uint32_t const owner_window = WordAt(owner, 0);
+    // A null handle never named a window, so it cannot show that one is gone;
+    // it is what memory that was never written holds (a read of a reserved
+    // page can succeed with zeros under Wine).
+    if (owner_window == 0) return false;
     return !os::IsWindow(reinterpret_cast<os::WindowHandle>(static_cast<uintptr_t>(owner_window)));
 }
 

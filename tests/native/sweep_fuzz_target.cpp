@@ -42,7 +42,7 @@ ReadOutcome Outcome(uint8_t bits) { return static_cast<ReadOutcome>(bits & 3); }
 }
 
 // What the rules allow: a button is deleted exactly when both its records
-// were read in full and the owner handle names no window.
+// were read in full and the owner handle, not null, names no window.
 bool VerifiablyDead(const ScriptedShell& shell, const ScriptedButton& button) {
     if (button.button_read != ReadOutcome::FULL) return false;
     uint32_t const low = static_cast<uint32_t>(button.data);
@@ -50,7 +50,8 @@ bool VerifiablyDead(const ScriptedShell& shell, const ScriptedButton& button) {
     if (shell.shell_is_64_bit && (button.data >> 32) != 0) return false;
     auto const owner = shell.owners.find(low);
     if (owner == shell.owners.end() || owner->second.read != ReadOutcome::FULL) return false;
-    return shell.live_windows.count(static_cast<uint32_t>(owner->second.window)) == 0;
+    uint32_t const window = static_cast<uint32_t>(owner->second.window);
+    return window != 0 && shell.live_windows.count(window) == 0;
 }
 
 }  // namespace

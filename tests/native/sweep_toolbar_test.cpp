@@ -22,6 +22,7 @@ constexpr uint64_t FAILING_RECORD = 0x01000300;
 constexpr uint64_t SHORT_FAIL_RECORD = 0x01000400;
 constexpr uint64_t SHORT_OK_RECORD = 0x01000500;
 constexpr uint64_t UNMAPPED_RECORD = 0x0DEAD000;
+constexpr uint64_t NULL_OWNER_RECORD = 0x01000700;
 constexpr uint32_t LIVE_WINDOW = 0x000100A2;
 constexpr uint32_t DEAD_WINDOW = 0x000200B4;
 
@@ -45,6 +46,7 @@ protected:
             {FAILING_RECORD, {DEAD_WINDOW, ReadOutcome::FAILS}},
             {SHORT_FAIL_RECORD, {DEAD_WINDOW, ReadOutcome::SHORT_FAIL}},
             {SHORT_OK_RECORD, {DEAD_WINDOW, ReadOutcome::SHORT_OK}},
+            {NULL_OWNER_RECORD, {0, ReadOutcome::FULL}},
         };
         shell.live_windows = {LIVE_WINDOW};
         UseShell(true);
@@ -173,6 +175,7 @@ TEST_F(SweepToolbarTest, ButtonsThatCannotBeVerifiedDeadAreLeftAlone) {
         {"owner record read partial", SHORT_FAIL_RECORD, ReadOutcome::FULL, true},
         {"owner record read short but reported ok", SHORT_OK_RECORD, ReadOutcome::FULL, true},
         {"owner record unmapped", UNMAPPED_RECORD, ReadOutcome::FULL, true},
+        {"owner record holds a null handle", NULL_OWNER_RECORD, ReadOutcome::FULL, true},
         {"no owner record", NO_OWNER_RECORD, ReadOutcome::FULL, false},
         {"above 4 GiB, low half at a dead record", 0x00000001'00000000 | DEAD_RECORD, ReadOutcome::FULL,
          false},
