@@ -41,6 +41,7 @@ void Reset() {
     std::fill(std::begin(s.keys), std::end(s.keys), int16_t{0});
     s.timer_result = 1;
     s.run_threads = true;
+    s.thread_fails = false;
     s.next_handle = 0x1000;
     s.open_process_result = reinterpret_cast<os::Handle>(0x2000);
     s.alloc_result = 0x00500000;
@@ -155,6 +156,7 @@ uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t interval_ms
 
 Handle CreateThread(ThreadStart start, void* parameter) {
     Record("CreateThread", {Arg(reinterpret_cast<void*>(start)), Arg(parameter)});
+    if (State().thread_fails) return nullptr;
     if (State().run_threads) start(parameter);
     return reinterpret_cast<Handle>(fake::NewHandle());
 }
