@@ -374,7 +374,9 @@ int main(int argc, char** argv) {
     bool taskbar_works = false;
     {
         TestWindow own;
-        OpenForegroundWindow(own, "frame_test");
+        // Later tests inject input from such a window; it must get the foreground.
+        Check(OpenForegroundWindow(own, "frame_test"),
+              "control: this test's own window becomes the foreground window");
         HWND const own_window = own.hwnd;
         taskbar_works = WaitUntil(3000, [own_window] { return HasTaskbarButton(own_window); });
     }

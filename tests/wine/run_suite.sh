@@ -193,10 +193,11 @@ start_desktop() {
     wine_env "$wine64" explorer /desktop=zena,1024x768 >"$logs/desktop.log" 2>&1 &
     desktop_pid=$!
     server_used=1
-    # The desktop is up once its taskbar window exists on the X display.
-    for ((i = 0; i < 150; i++)); do
+    # The desktop is up once its window exists on the X display. The
+    # launcher may hand over to a desktop process of the prefix and end, so
+    # its end alone says nothing; wineserver -k ends that process.
+    for ((i = 0; i < 200; i++)); do
         DISPLAY=":$display" xdotool search --limit 1 --name . >/dev/null 2>&1 && return 0
-        kill -0 "$desktop_pid" 2>/dev/null || return 1
         sleep 0.1
     done
     return 1
