@@ -1,4 +1,7 @@
 // Entry: start-up, the message loop and the end of the process.
+// Before <windows.h>: the layer's constants share names with its macros.
+#include "hotkey/hotkey_table.h"
+
 #include <windows.h>
 
 #include "app/end_actions.h"
@@ -31,6 +34,10 @@ static int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     EnterExecutableDirectory();
+    // The table exists before the host window, whose created handler
+    // registers the hotkey; it is released after the message loop.
+    CreateHotkeyTable();
+    AddEndAction(ReleaseHotkeyTable);
     int exit_code = 0;
     if (CreateHostWindow(instance)) {
         HostWindowCreated();

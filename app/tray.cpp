@@ -4,6 +4,8 @@
 // Before <windows.h>: their constants share names with the system's macros.
 #include "app/tray_icon.h"
 #include "app/tray_menu.h"
+#include "hotkey/hotkey_table.h"
+#include "pin/pin.h"
 
 #include "app/host_window.h"
 #include "app/texts.h"
@@ -13,6 +15,9 @@
 void HostWindowCreated() {
     // 1. The tray icon; when it cannot be made the tool runs without one.
     SetTrayIcon(HostWindow, MakeIconFromFile(TOOL_ICON_FILE, TOOL_ICON_FILE_SIZE), TEXT_TOOLTIP);
+    // 2. Ctrl+F8 pins the window under the pointer, each press on a new
+    // thread; the first registration also starts the 10 ms poll.
+    RegisterHotkey(PinWindowUnderCursor, 0x77 /* VK_F8 */, 2 /* Ctrl */);
 }
 
 void TrayEventHandler(int32_t tray_event) {
