@@ -195,6 +195,65 @@ void CheckCloseEnds(int close_requests) {
     CheckEqual(CountProbeEvents(probe, WM_NCDESTROY, Word(host)), 1, name);
 }
 
+// A WM_DEFERRED_DESTROY that no close request asked for leaves the window
+// alone: only the destroy-pending mark lets it destroy.
+void CheckStrayDeferredDestroy() {
+    Process zena;
+    Probe probe;
+    bool const started = StartZenaProbed(zena, probe);
+    HWND const host = started ? WaitForHostWindow(zena, START_TIMEOUT_MS) : nullptr;
+    if (!Check(host != nullptr, "stray WM_DEFERRED_DESTROY: host window found")) return;
+    PostMessageA(host, 0x8065, 0, 0);
+    // Nothing must happen, so give it ample time to happen.
+    PumpMessages(1500);
+    Check(IsWindow(host) && IsRunning(zena),
+          "stray WM_DEFERRED_DESTROY: the host window and the process live on",
+          "window %d, running %d", IsWindow(host) != FALSE, IsRunning(zena));
+    CheckEqual(CountProbeEvents(probe, WM_NCDESTROY, Word(host)), 0,
+               "stray WM_DEFERRED_DESTROY: nothing was destroyed");
+    if (!IsRunning(zena)) return;
+    PostMessageA(host, WM_CLOSE, 0, 0);
+    DWORD exit_code = 0xDEAD;
+    Check(WaitForExit(zena, EXIT_TIMEOUT_MS, &exit_code) && exit_code == 0,
+          "stray WM_DEFERRED_DESTROY: a WM_CLOSE afterwards still ends it with code 0",
+          "exit code 0x%lX", static_cast<unsigned long>(exit_code));
+}
+
+// Two "退出程序" commands (20002) in a row: each returns with the window
+// still there (the destruction is deferred to the loop), the second finds
+// the close pending, and the window is destroyed once.
+void CheckQuitCommandTwice() {
+    Process zena;
+    Probe probe;
+    bool const started = StartZenaProbed(zena, probe);
+    HWND const host = started ? WaitForHostWindow(zena, START_TIMEOUT_MS) : nullptr;
+    if (!Check(host != nullptr, "quit command x2: host window found")) return;
+    PumpMessages(200);
+    // Both commands wait, as sent messages, until the hold ends; sent
+    // messages are handled before the posted WM_DEFERRED_DESTROY.
+    bool const queued = HoldZena(host, 700) &&
+                        SendNotifyMessageA(host, WM_COMMAND, 20002, 0) &&
+                        SendNotifyMessageA(host, WM_COMMAND, 20002, 0);
+    if (!Check(queued, "quit command x2: both commands queued")) return;
+    DWORD exit_code = 0xDEAD;
+    bool const ended = WaitForExit(zena, EXIT_TIMEOUT_MS, &exit_code);
+    if (!Check(ended, "quit command x2: the process ends", "still running")) return;
+    CheckEqual(exit_code, 0, "quit command x2: exit code 0");
+    PumpMessages(100);
+    int returned_alive = 0;
+    int commands = 0;
+    for (const ProbeEvent& event : probe.events) {
+        if (event.message != WM_COMMAND || event.window != Word(host) || event.wparam != 20002) continue;
+        ++commands;
+        returned_alive += event.alive_after != 0;
+    }
+    CheckEqual(commands, 2, "quit command x2: both commands reached the host window");
+    CheckEqual(returned_alive, 2,
+               "quit command x2: each command returned before the window was destroyed");
+    CheckEqual(CountProbeEvents(probe, WM_NCDESTROY, Word(host)), 1,
+               "quit command x2: the host window was destroyed once");
+}
+
 // --- Resources in the file ---------------------------------------------------
 
 void CheckVersionResource(const std::string& exe) {
@@ -403,6 +462,8 @@ int main(int argc, char** argv) {
 
     CheckCloseEnds(1);
     CheckCloseEnds(2);
+    CheckStrayDeferredDestroy();
+    CheckQuitCommandTwice();
 
     CheckVersionResource(ZenaExePath());
     CheckImageResources(ZenaExePath());

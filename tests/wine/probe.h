@@ -22,13 +22,20 @@ constexpr char PROBE_SINK_CLASS[] = "ZenaProbeSink";
 constexpr char PROBE_QUERY_MESSAGE[] = "ZenaProbeQuery";
 constexpr ULONG_PTR PROBE_EVENT = 1;
 constexpr ULONG_PTR PROBE_ANSWER = 2;
+// The query message's wparam: answer about the window, or keep zena's main
+// thread busy for lparam milliseconds (at most 5000).
+constexpr WPARAM PROBE_QUERY_ANSWER = 0;
+constexpr WPARAM PROBE_QUERY_HOLD = 1;
 
 // A window message zena handled: WM_NCCREATE, WM_SHOWWINDOW (shown),
-// WM_WINDOWPOSCHANGING with SWP_SHOWWINDOW, WM_NCDESTROY.
+// WM_WINDOWPOSCHANGING with SWP_SHOWWINDOW, WM_NCDESTROY as they arrive;
+// WM_COMMAND once its handler has returned.
 struct ProbeEvent {
     uint32_t message;
     uint32_t window;
-    uint32_t top_level;  // 1 when its parent is the desktop
+    uint32_t top_level;     // 1 when its parent is the desktop
+    uint32_t alive_after;   // WM_COMMAND: the window still existed when its handler returned
+    uint32_t wparam;
     char class_name[64];
 };
 
@@ -57,7 +64,8 @@ struct ProbeAnswer {
 // Loads probe32.dll and creates the sink; non-copyable, undone at scope end.
 struct Probe {
     HMODULE dll = nullptr;
-    HHOOK hook = nullptr;
+    HHOOK hook = nullptr;         // WH_CALLWNDPROC: before the window procedure
+    HHOOK return_hook = nullptr;  // WH_CALLWNDPROCRET: after it
     HWND sink = nullptr;
     std::vector<ProbeEvent> events;
     bool answered = false;
@@ -76,3 +84,7 @@ bool StartZenaProbed(Process& zena, Probe& probe);
 // came.
 bool QueryHost(Probe& probe, HWND host);
 int CountProbeEvents(const Probe& probe, uint32_t message, uint32_t window);
+// Keeps zena's main thread inside one sent message for ms milliseconds
+// without waiting for it, so that messages queued meanwhile are all waiting
+// when its loop runs again.
+bool HoldZena(HWND host, DWORD ms);

@@ -31,9 +31,11 @@ void Report(ULONG_PTR kind, const void* data, DWORD size) {
                         3000, &result);
 }
 
-void ReportEvent(UINT message, HWND window) {
+void ReportEvent(UINT message, HWND window, WPARAM wparam = 0, bool alive_after = false) {
     ProbeEvent event = {};
     event.message = message;
+    event.wparam = static_cast<uint32_t>(wparam);
+    event.alive_after = alive_after ? 1 : 0;
     event.window = static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(window));
     event.top_level = GetAncestor(window, GA_PARENT) == GetDesktopWindow() ? 1 : 0;
     GetClassNameA(window, event.class_name, sizeof(event.class_name));
@@ -125,8 +127,22 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
                    (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW)) {
             ReportEvent(message, sent->hwnd);
         } else if (message == g_query_message && g_query_message != 0) {
-            AnswerQuery(sent->hwnd);
+            if (sent->wParam == PROBE_QUERY_HOLD) {
+                Sleep(static_cast<DWORD>(sent->lParam) < 5000 ? static_cast<DWORD>(sent->lParam) : 5000);
+            } else {
+                AnswerQuery(sent->hwnd);
+            }
         }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndRetProc(int code, WPARAM wparam,
+                                                                      LPARAM lparam) {
+    if (code == HC_ACTION && g_in_zena) {
+        const CWPRETSTRUCT* const sent = reinterpret_cast<const CWPRETSTRUCT*>(lparam);
+        if (sent->message == WM_COMMAND)
+            ReportEvent(WM_COMMAND, sent->hwnd, sent->wParam, IsWindow(sent->hwnd) != FALSE);
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }

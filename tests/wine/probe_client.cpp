@@ -29,6 +29,7 @@ LRESULT CALLBACK SinkProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 
 Probe::~Probe() {
     if (hook) UnhookWindowsHookEx(hook);
+    if (return_hook) UnhookWindowsHookEx(return_hook);
     if (sink) DestroyWindow(sink);
     if (dll) FreeLibrary(dll);
     if (g_probe == this) g_probe = nullptr;
@@ -61,7 +62,11 @@ bool StartZenaProbed(Process& zena, Probe& probe) {
         probe.dll ? reinterpret_cast<HOOKPROC>(
                         reinterpret_cast<void*>(GetProcAddress(probe.dll, "ProbeCallWndProc")))
                   : nullptr;
-    if (!procedure) {
+    HOOKPROC const return_procedure =
+        probe.dll ? reinterpret_cast<HOOKPROC>(
+                        reinterpret_cast<void*>(GetProcAddress(probe.dll, "ProbeCallWndRetProc")))
+                  : nullptr;
+    if (!procedure || !return_procedure) {
         Note("probe: %s not loaded (error %lu)", dll_path.c_str(),
              static_cast<unsigned long>(GetLastError()));
         return false;
@@ -69,7 +74,8 @@ bool StartZenaProbed(Process& zena, Probe& probe) {
 
     if (!StartProgram(zena, "\"" + ZenaExePath() + "\"", CREATE_SUSPENDED)) return false;
     probe.hook = SetWindowsHookExA(WH_CALLWNDPROC, procedure, probe.dll, zena.tid);
-    if (!probe.hook) {
+    probe.return_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, return_procedure, probe.dll, zena.tid);
+    if (!probe.hook || !probe.return_hook) {
         Note("probe: hook on zena's thread failed (error %lu)",
              static_cast<unsigned long>(GetLastError()));
         EndProcess(zena);
@@ -83,8 +89,8 @@ bool QueryHost(Probe& probe, HWND host) {
     probe.answered = false;
     DWORD_PTR result = 0;
     // The answer arrives as a WM_COPYDATA sent back while this send waits.
-    SendMessageTimeoutA(host, RegisterWindowMessageA(PROBE_QUERY_MESSAGE), 0, 0, SMTO_ABORTIFHUNG,
-                        5000, &result);
+    SendMessageTimeoutA(host, RegisterWindowMessageA(PROBE_QUERY_MESSAGE), PROBE_QUERY_ANSWER, 0,
+                        SMTO_ABORTIFHUNG, 5000, &result);
     return WaitUntil(2000, [&probe] { return probe.answered; });
 }
 
@@ -94,4 +100,9 @@ int CountProbeEvents(const Probe& probe, uint32_t message, uint32_t window) {
         if (event.message == message && (window == 0 || event.window == window)) ++count;
     }
     return count;
+}
+
+bool HoldZena(HWND host, DWORD ms) {
+    return SendNotifyMessageA(host, RegisterWindowMessageA(PROBE_QUERY_MESSAGE), PROBE_QUERY_HOLD,
+                              static_cast<LPARAM>(ms)) != FALSE;
 }
