@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          wine wine32:i386 wine64 xvfb xauth imagemagick xdotool fonts-wqy-microhei)
+          wine wine32:i386 wine64 xvfb xauth imagemagick xdotool fonts-wqy-microhei zip)
 
 missing() {
     local p
