@@ -1,5 +1,6 @@
 # Warnings are errors everywhere; the product is also hardened.
-add_compile_options(-Wall -Wextra -Werror -Wshadow -Wnull-dereference -Wduplicated-cond
+add_compile_options(-Wall -Wextra -Werror -Wshadow -Wnull-dereference
+                    $<$<CXX_COMPILER_ID:GNU>:-Wduplicated-cond>
                     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions> $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 
 if(WIN32)

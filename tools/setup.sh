@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          wine wine32:i386 wine64 xvfb xauth imagemagick xdotool fonts-wqy-microhei zip)
+          wine wine32:i386 wine64 xvfb xauth imagemagick xdotool fonts-wqy-microhei zip
+          clang clang-tidy clang-format cppcheck)
 
 missing() {
     local p
