@@ -250,6 +250,8 @@ int main(int argc, char** argv) {
     char deadline[] = "170";
     args.insert(args.begin() + 1, {deadline_flag, deadline});
     HarnessInit(static_cast<int>(args.size()), args.data());
+    // A run that was cut short may have left a version behind.
+    ForgetZenaVersion();
     g_shell_is_64_bit = IsWow64();
     Note("shell stand-in: %s", g_shell_is_64_bit ? "64-bit (zena under WOW64, data at 16)"
                                                  : "32-bit (no WOW64, data at 12)");
