@@ -85,8 +85,11 @@ void EndAllTracked() {
     LeaveCriticalSection(&g_lock);
 }
 
+void (*volatile g_watchdog_action)() = nullptr;
+
 DWORD WINAPI Watchdog(LPVOID) {
     Sleep(g_deadline_ms);
+    if (g_watchdog_action) g_watchdog_action();
     EndAllTracked();
     Print("not ok - %s finished within %lu s: stuck, ended by its watchdog", g_test_name.c_str(),
           static_cast<unsigned long>(g_deadline_ms / 1000));
@@ -191,6 +194,8 @@ void Note(const char* format, ...) {
     va_end(args);
     Print("# %s", text);
 }
+
+void SetWatchdogAction(void (*action)()) { g_watchdog_action = action; }
 
 int HarnessFinish() {
     EndAllTracked();

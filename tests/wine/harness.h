@@ -36,6 +36,9 @@ void Skip(const char* name, const char* reason);
 void Note(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Ends every program still running, prints the summary; the exit code.
 int HarnessFinish();
+// A procedure the watchdog runs first when it ends a stuck test (for
+// example: releasing keys the test still holds). Null clears it.
+void SetWatchdogAction(void (*action)());
 
 // --- Paths ------------------------------------------------------------------
 
