@@ -30,8 +30,11 @@ static uint32_t WordAt(const uint8_t (&record)[SHELL_RECORD_SIZE], size_t offset
 // Whether the button at index is known to belong to a window that is gone.
 static bool ButtonOwnerIsGone(os::WindowHandle toolbar, os::Handle process,
                               os::RemoteAddress scratch, int32_t index) {
-    os::SendMessageA(toolbar, TB_GETBUTTON, static_cast<uintptr_t>(index),
-                     static_cast<intptr_t>(scratch));
+    // When the toolbar does not write this button (the shell removed buttons
+    // since the count), the block still holds the previous button's record.
+    if (!os::SendMessageA(toolbar, TB_GETBUTTON, static_cast<uintptr_t>(index),
+                          static_cast<intptr_t>(scratch)))
+        return false;
     uint8_t button[SHELL_RECORD_SIZE];
     if (!ReadShellRecord(process, scratch, button)) return false;
     size_t const data_at = static_cast<size_t>(ButtonDataOffset);
@@ -58,6 +61,8 @@ void SweepToolbar(os::WindowHandle toolbar) {
     uint32_t process_id = 0;
     os::GetWindowThreadProcessId(toolbar, &process_id);
     if (static_cast<int32_t>(process_id) <= 0) return;
+    // Declared in this order so that the block is released before the handle
+    // it is released through is closed.
     ProcessHandleOwner const process(os::OpenProcess(SHELL_PROCESS_ACCESS, false, process_id));
     if (!process.handle) return;
     RemoteBlockOwner const scratch(

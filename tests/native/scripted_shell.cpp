@@ -51,7 +51,7 @@ void InstallScriptedShell(ScriptedShell& shell) {
         if (message == TB_BUTTONCOUNT) return static_cast<intptr_t>(shell.buttons.size());
         if (message == TB_GETBUTTON) {
             if (lparam == 0) shell.get_button_with_null_block = true;
-            if (wparam >= shell.buttons.size()) return 0;
+            if (wparam >= shell.buttons.size() || shell.buttons[wparam].get_fails) return 0;
             shell.last_requested = static_cast<int32_t>(wparam);
             return 1;
         }

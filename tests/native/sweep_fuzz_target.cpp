@@ -10,7 +10,7 @@
 //   [2..17] eight owner records, two bytes each: window state (0 dead,
 //       1 alive, 2 null handle, 3 handle with a non-zero high half), read outcome
 //   then per button two bytes: data kind and button read outcome,
-//       owner record index (modulo 8)
+//       owner record index (modulo 8; bit 7: TB_GETBUTTON fails for it)
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -44,7 +44,7 @@ ReadOutcome Outcome(uint8_t bits) { return static_cast<ReadOutcome>(bits & 3); }
 // What the rules allow: a button is deleted exactly when both its records
 // were read in full and the owner handle, not null, names no window.
 bool VerifiablyDead(const ScriptedShell& shell, const ScriptedButton& button) {
-    if (button.button_read != ReadOutcome::FULL) return false;
+    if (button.get_fails || button.button_read != ReadOutcome::FULL) return false;
     uint32_t const low = static_cast<uint32_t>(button.data);
     if (low == NO_OWNER_RECORD) return false;
     if (shell.shell_is_64_bit && (button.data >> 32) != 0) return false;
@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     shell.owners[NO_OWNER_RECORD] = {DEAD_BASE + 0x100, ReadOutcome::FULL};
     for (size_t i = 0; i < count; ++i) {
         uint8_t const kind = in.Next();
-        uint64_t const owner_at = OWNER_BASE + (in.Next() % OWNER_COUNT) * 0x40;
+        uint8_t const owner_byte = in.Next();
+        uint64_t const owner_at = OWNER_BASE + (owner_byte % OWNER_COUNT) * 0x40;
         uint64_t value = owner_at;
         switch ((kind >> 2) & 7) {
             case 1: value = NO_OWNER_RECORD; break;
@@ -90,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 5: value = UINT64_MAX; break;
             default: break;
         }
-        shell.buttons.push_back({static_cast<int32_t>(1000 + i), value, Outcome(kind)});
+        shell.buttons.push_back({static_cast<int32_t>(1000 + i), value, Outcome(kind), (owner_byte & 0x80) != 0});
     }
 
     ButtonDataOffset = shell.shell_is_64_bit ? BUTTON_DATA_OFFSET_64 : BUTTON_DATA_OFFSET_32;

@@ -203,6 +203,17 @@ TEST_F(SweepToolbarTest, ButtonsThatCannotBeVerifiedDeadAreLeftAlone) {
     }
 }
 
+// The shell may remove buttons after the count: TB_GETBUTTON then fails and
+// the block still holds the previous, dead button's record.
+TEST_F(SweepToolbarTest, AButtonTheToolbarDoesNotWriteIsNotJudgedByTheRecordBefore) {
+    Buttons({{DEAD_RECORD, ReadOutcome::FULL}, {LIVE_RECORD, ReadOutcome::FULL}, {DEAD_RECORD, ReadOutcome::FULL}});
+    shell.buttons[1].get_fails = true;
+    SweepToolbar(shell.toolbar);
+    EXPECT_EQ(shell.deleted_ids, (std::vector<int32_t>{102, 100}));
+    // Nothing is read for it: two button records and two owner records.
+    EXPECT_EQ(fake::CallsNamed({"ReadProcessMemory"}).size(), 4u);
+}
+
 TEST_F(SweepToolbarTest, ThirtyTwoBitShellReadsOffsetTwelveAndIgnoresTheStringAfterIt) {
     // In a 32-bit shell the word after the data value is the string address,
     // never zero: the 64-bit shell's high-half rule must not apply here.
