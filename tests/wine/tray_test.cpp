@@ -399,6 +399,60 @@ void CheckFiftyOpenings(Session& s) {
     Dismiss(s);
 }
 
+bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Ctrl+F8 with the pointer over the window; true once it is topmost. Under
+// Wine on X a pointer warp is followed, a little later, by a re-read of the
+// X keyboard that lets go of injected keys still held: the pointer is placed
+// and left to settle before any key goes down.
+bool PinWithHotkey(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    POINT const target{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(target.x, target.y);
+    int steady = 0;
+    WaitUntil(2000, [&] {
+        POINT now;
+        GetCursorPos(&now);
+        steady = (now.x == target.x && now.y == target.y) ? steady + 1 : 0;
+        return steady >= 10;
+    });
+    PumpMessages(150);
+    PressKey(VK_CONTROL);
+    PumpMessages(150);  // poll ticks see Ctrl before F8
+    PressKey(VK_F8);
+    bool const pinned = WaitUntil(3000, [window] { return IsTopmost(window); });
+    ReleaseKey(VK_F8);
+    ReleaseKey(VK_CONTROL);
+    PumpMessages(150);  // and both up before the next press
+    return pinned;
+}
+
+// "关闭当前置顶" after pinning A, then B: only B, the last one, goes back.
+void CheckUnpinThroughMenu(Session& s) {
+    TestWindow a, b;
+    bool const opened = OpenForegroundWindow(a, "pin A", 300, 200, 200, 150) &&
+                        OpenForegroundWindow(b, "pin B", 560, 200, 200, 150);
+    if (!Check(opened, "unpin: windows A and B are open")) return;
+    Check(!IsTopmost(a.hwnd) && !IsTopmost(b.hwnd), "unpin: A and B start as ordinary windows");
+    if (!Check(PinWithHotkey(a.hwnd), "unpin: Ctrl+F8 over A pins A")) return;
+    bool const pinned_b = PinWithHotkey(b.hwnd);
+    if (!Check(pinned_b, "unpin: Ctrl+F8 over B pins B")) return;
+    HWND const popup = RightClickIcon(s);
+    if (!Check(popup != nullptr, "unpin: the menu opens")) return;
+    RECT r{};
+    GetWindowRect(popup, &r);
+    int const x = (r.left + r.right) / 2, y = r.top + (r.bottom - r.top) / 4;
+    MoveMouse(x, y);
+    PumpMessages(200);
+    ClickMouse(x, y, false);
+    Check(WaitForNoPopup(s.zena.pid, 3000), "unpin: choosing the item closes the menu");
+    Check(WaitUntil(3000, [&b] { return !IsTopmost(b.hwnd); }), "unpin: B, pinned last, is no longer topmost");
+    PumpMessages(300);
+    Check(IsTopmost(a.hwnd), "unpin: A is still topmost");
+    Check(IsRunning(s.zena) && IsWindow(s.host), "unpin: zena keeps running");
+}
+
 void CheckQuitThroughMenu(Session& s) {
     HWND const popup = RightClickIcon(s);
     if (!Check(popup != nullptr, "quit: the menu opens")) return;
@@ -448,6 +502,7 @@ int main(int argc, char** argv) {
             CheckClicksAndLook(s);
             CheckPlacementInTheOpen(s);
             CheckFiftyOpenings(s);
+            CheckUnpinThroughMenu(s);
             CheckQuitThroughMenu(s);
         }
     }
