@@ -241,6 +241,30 @@ SIZE MenuFontExtent(const char* caption) {
     return extent;
 }
 
+// For the reader of the log: which font the system calls its menu font here,
+// and how wide the stored font would make the same caption (the same width
+// would mean the two cannot be told apart by width on this desktop).
+void NoteMenuFont(const char* caption) {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    LOGFONTA stored = {};
+    stored.lfHeight = -12;
+    stored.lfWeight = 400;
+    stored.lfCharSet = DEFAULT_CHARSET;
+    strcpy(stored.lfFaceName, "Microsoft YaHei UI");
+    HFONT const font = CreateFontIndirectA(&stored);
+    HDC const dc = GetDC(nullptr);
+    HGDIOBJ const previous = SelectObject(dc, font);
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(dc, caption, static_cast<int>(strlen(caption)), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    Note("menu font \"%s\" height %ld; in the stored font the first caption would be %ld wide",
+         metrics.lfMenuFont.lfFaceName, metrics.lfMenuFont.lfHeight, extent.cx);
+}
+
 // An item not highlighted: gradient column ends, text background, and its
 // icon flat (no shadow) at its resting place.
 void CheckPlainItem(const char* label, const ScreenPixels& screen, const RECT& item) {
@@ -340,6 +364,7 @@ void CheckClicksAndLook(Session& s) {
         for (int i = 0; i < 2; ++i) {
             Box const ink = PixelsIn(*plain[i], CaptionArea(items[i]), IsInk);
             SIZE const extent = MenuFontExtent(captions[i]);
+            if (i == 0) NoteMenuFont(captions[0]);
             char name[96];
             snprintf(name, sizeof(name), "caption %d: drawn from 27 px in, as wide as in the menu font", i + 1);
             // Ink is narrower than the advance by the glyphs' side bearings.
