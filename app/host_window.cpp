@@ -49,6 +49,7 @@ static LRESULT OnDestroy(HWND window, WPARAM wparam, LPARAM lparam) {
         DestroyHostMenuBar(window);
         SetTrayIcon(window, nullptr, nullptr);
     }
+    // The menu's off-screen buffer lives exactly as long as this window.
     ReleaseMenuPaintBuffer();
     return result;
 }

@@ -6,7 +6,7 @@
 
 #include "platform/os_types.h"
 
-// Commands at or above this come from the system (SC_SIZE and up), never from the definition.
+// Identifiers from here up belong to framework and system commands, never to the definition.
 constexpr uint32_t SYSTEM_COMMAND_FIRST = 0xE100;
 constexpr int32_t TRAY_MENU_OFFSET = 5;  // pixels left of and above the pointer
 
