@@ -3,8 +3,8 @@
 // as zena's poll does, and ends by itself after --seconds N (default 60).
 // With --window its thread first makes a hidden top-level window, as zena's
 // UI thread has one: under Wine every GetAsyncKeyState of a thread that has
-// windows also checks the X connection for events, which costs far more
-// than the read itself, so that is the floor for zena's thread there.
+// windows costs about ten times more (Wine appears to look for X events on
+// each call), so that is the floor for zena's thread there.
 #include <windows.h>
 
 #include <cstdlib>
