@@ -1,12 +1,12 @@
 #include "app/end_actions.h"
 
-#include <vector>
+#include "platform/growable_list.h"
 
-static std::vector<EndAction> g_end_actions;
+static GrowableList<EndAction> g_end_actions;
 
-void AddEndAction(EndAction action) { g_end_actions.push_back(action); }
+void AddEndAction(EndAction action) { Append(g_end_actions, action); }
 
 void RunEndActions() {
-    for (EndAction action : g_end_actions) action();
-    g_end_actions.clear();
+    for (size_t i = 0; i < g_end_actions.count; ++i) g_end_actions.items[i]();
+    Release(g_end_actions);
 }

@@ -12,7 +12,8 @@ void CreateHotkeyTable() {
 
 void ReleaseHotkeyTable() {
     if (!Hotkeys) return;
-    for (HotkeyRecord* record : Hotkeys->records) delete record;
+    for (size_t slot = 0; slot < Hotkeys->records.count; ++slot) delete Hotkeys->records.items[slot];
+    Release(Hotkeys->records);
     delete Hotkeys;
     Hotkeys = nullptr;
 }
@@ -22,7 +23,8 @@ int32_t RegisterHotkey(HotkeyCallback callback, int32_t key, int32_t modifiers, 
     if (KeyByte(key) == 0 || !Hotkeys) return 0;
 
     // Raw signed values: F8 and F8-on-release (-119) are different hotkeys.
-    for (HotkeyRecord* record : Hotkeys->records) {
+    for (size_t slot = 0; slot < Hotkeys->records.count; ++slot) {
+        HotkeyRecord* const record = Hotkeys->records.items[slot];
         if (record->key == key && record->modifiers == modifiers && record->second_key == second_key) {
             record->callback = callback;
             record->direct = direct;
@@ -30,9 +32,13 @@ int32_t RegisterHotkey(HotkeyCallback callback, int32_t key, int32_t modifiers, 
         }
     }
 
-    int32_t const id = HOTKEY_ID_BASE + 1 + static_cast<int32_t>(Hotkeys->records.size());
-    Hotkeys->records.push_back(
-        new HotkeyRecord{id, callback, key, modifiers, second_key, HOTKEY_IDLE, direct ? 1 : 0});
+    int32_t const id = HOTKEY_ID_BASE + 1 + static_cast<int32_t>(Hotkeys->records.count);
+    auto* const record = new HotkeyRecord{id, callback, key, modifiers, second_key, HOTKEY_IDLE, direct ? 1 : 0};
+    // Without room in the table the record would be lost: registration fails.
+    if (!Append(Hotkeys->records, record)) {
+        delete record;
+        return 0;
+    }
 
     if (id == HOTKEY_ID_BASE + 1) {
         int32_t const interval = interval_ms > 0 ? interval_ms : DEFAULT_POLL_INTERVAL_MS;

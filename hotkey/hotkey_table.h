@@ -5,8 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
+#include "platform/growable_list.h"
 #include "platform/os_types.h"
 
 // One procedure runs both synchronously on the polling thread and as the
@@ -40,7 +39,7 @@ static_assert(offsetof(HotkeyRecord, id) < offsetof(HotkeyRecord, callback) &&
 // Slot n (from 1) holds the record with id HOTKEY_ID_BASE + n. Records are
 // never removed while the program runs, so ids stay stable.
 struct HotkeyTable {
-    std::vector<HotkeyRecord*> records;
+    GrowableList<HotkeyRecord*> records;
 };
 
 constexpr int32_t HOTKEY_ID_BASE = 1000000;

@@ -70,6 +70,6 @@ void OS_CALLBACK PollHotkeys(os::WindowHandle, uint32_t, uintptr_t, uint32_t) {
     if (!Hotkeys) return;
     // By index, re-reading the size: a direct callback may register a hotkey,
     // which can move the array.
-    for (size_t slot = 0; Hotkeys && slot < Hotkeys->records.size(); ++slot)
-        ExamineRecord(*Hotkeys->records[slot], snapshot);
+    for (size_t slot = 0; Hotkeys && slot < Hotkeys->records.count; ++slot)
+        ExamineRecord(*Hotkeys->records.items[slot], snapshot);
 }

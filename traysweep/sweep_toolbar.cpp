@@ -3,8 +3,8 @@
 #include "traysweep/sweep_toolbar.h"
 
 #include <cstring>
-#include <vector>
 
+#include "platform/growable_list.h"
 #include "platform/os_process.h"
 #include "platform/os_window.h"
 #include "traysweep/remote_owners.h"
@@ -70,11 +70,14 @@ void SweepToolbar(os::WindowHandle toolbar) {
     // The toolbar would write the button record to a null address otherwise.
     if (!scratch.address) return;
 
-    std::vector<int32_t> dead;
+    // A dead button that finds no room in the list is left alone, as if its
+    // owner could not be verified.
+    GrowableList<int32_t> dead;
     for (int32_t index = 0; index < count; ++index)
-        if (ButtonOwnerIsGone(toolbar, process.handle, scratch.address, index)) dead.push_back(index);
+        if (ButtonOwnerIsGone(toolbar, process.handle, scratch.address, index)) Append(dead, index);
     // Indexes are those of the scan; deleting from the top keeps every lower
     // collected index naming the button it named then.
-    for (auto it = dead.rbegin(); it != dead.rend(); ++it)
-        os::SendMessageA(toolbar, TB_DELETEBUTTON, static_cast<uintptr_t>(*it), 0);
+    for (size_t i = dead.count; i > 0; --i)
+        os::SendMessageA(toolbar, TB_DELETEBUTTON, static_cast<uintptr_t>(dead.items[i - 1]), 0);
+    Release(dead);
 }

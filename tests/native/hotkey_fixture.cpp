@@ -1,6 +1,7 @@
 #include "tests/native/hotkey_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 std::vector<Firing>& Firings() {
     static std::vector<Firing> firings;
@@ -37,4 +38,7 @@ void HotkeyTest::RunTick(const Tick& keys) {
     PollHotkeys(nullptr, 0x0113, HOTKEY_TIMER_ID, 0);
 }
 
-HotkeyRecord& HotkeyTest::Record(size_t slot_from_1) { return *Hotkeys->records.at(slot_from_1 - 1); }
+HotkeyRecord& HotkeyTest::Record(size_t slot_from_1) {
+    if (slot_from_1 == 0 || slot_from_1 > Hotkeys->records.count) std::abort();
+    return *Hotkeys->records.items[slot_from_1 - 1];
+}

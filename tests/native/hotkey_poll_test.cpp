@@ -219,7 +219,7 @@ TEST_F(PollTest, DirectCallbackMayRegisterDuringTheTick) {
     RegisterHotkey(CallbackA, VK_F8, 2, VK_A);
     RunTick({Down(VK_CONTROL), Down(VK_F8), Down(VK_A)});
     EXPECT_EQ(Firings(), (std::vector<Firing>{{'A', 1000001}, {'A', 1000002}}));
-    EXPECT_EQ(Hotkeys->records.size(), 2u + 0x30);
+    EXPECT_EQ(Hotkeys->records.count, 2u + 0x30);
 }
 
 }  // namespace

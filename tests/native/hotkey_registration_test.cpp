@@ -15,7 +15,7 @@ using RegistrationTest = HotkeyTest;
 TEST_F(RegistrationTest, FirstRegistrationGetsTheFirstIdAndStartsTheTenMillisecondPoll) {
     EXPECT_EQ(RegisterHotkey(CallbackA, VK_F8, 2), 1000001);
     EXPECT_TRUE(SameCalls(fake::Calls(), {PollTimer(10)}));
-    ASSERT_EQ(Hotkeys->records.size(), 1u);
+    ASSERT_EQ(Hotkeys->records.count, 1u);
     const HotkeyRecord& record = Record(1);
     EXPECT_EQ(record.id, 1000001);
     EXPECT_EQ(record.callback, CallbackA);
@@ -33,7 +33,7 @@ TEST_F(RegistrationTest, SameCombinationReplacesCallbackAndDispatchButKeepsTheSt
     fake::ClearCalls();
 
     EXPECT_EQ(RegisterHotkey(CallbackB, VK_F8, 2, 0, 50, true), 1000001);
-    EXPECT_EQ(Hotkeys->records.size(), 1u);
+    EXPECT_EQ(Hotkeys->records.count, 1u);
     EXPECT_EQ(Record(1).callback, CallbackB);
     EXPECT_EQ(Record(1).direct, 1);
     EXPECT_EQ(Record(1).state, 88);
@@ -56,7 +56,7 @@ TEST_F(RegistrationTest, OtherCombinationsGetTheNextIdsWithoutASecondTimer) {
         EXPECT_EQ(RegisterHotkey(CallbackB, c.key, c.modifiers, c.second_key, 50), expected_id);
         ++expected_id;
     }
-    EXPECT_EQ(Hotkeys->records.size(), 5u);
+    EXPECT_EQ(Hotkeys->records.count, 5u);
     for (size_t slot = 1; slot <= 5; ++slot) EXPECT_EQ(Record(slot).id, HOTKEY_ID_BASE + static_cast<int32_t>(slot));
     EXPECT_TRUE(SameCalls(fake::CallsNamed({"SetTimer"}), {PollTimer(10)}));
     // A repeat of a later slot finds that slot, not the first.
@@ -67,7 +67,7 @@ TEST_F(RegistrationTest, KeysWhoseByteIsZeroAreRejectedAndChangeNothing) {
     for (int32_t key : {0, 256, -256, 512, -768}) {
         SCOPED_TRACE(key);
         EXPECT_EQ(RegisterHotkey(CallbackA, key, 2), 0);
-        EXPECT_TRUE(Hotkeys->records.empty());
+        EXPECT_TRUE(Hotkeys->records.count == 0);
     }
     EXPECT_TRUE(fake::Calls().empty());  // no timer either
     // A rejection does not use up the first id.
