@@ -19,10 +19,13 @@ struct GrowableList {
 // False, with the list unchanged, when the memory cannot be had.
 template <typename T>
 bool Append(GrowableList<T>& list, const T& item) {
+    // The items may be pointers themselves (the hotkey table's are): the
+    // size of one item is what is meant.
+    constexpr size_t item_size = sizeof(T);  // NOLINT(bugprone-sizeof-expression)
     if (list.count == list.capacity) {
         size_t const capacity = list.capacity ? list.capacity * 2 : 8;
-        if (capacity > SIZE_MAX / sizeof(T)) return false;
-        void* const grown = std::realloc(list.items, capacity * sizeof(T));
+        if (capacity > SIZE_MAX / item_size) return false;
+        void* const grown = std::realloc(list.items, capacity * item_size);
         if (!grown) return false;
         list.items = static_cast<T*>(grown);
         list.capacity = capacity;

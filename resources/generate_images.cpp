@@ -144,7 +144,7 @@ std::vector<uint8_t> IconFile(int size, Rgba (*pixel)(int, int)) {
     Put16(out, 1);
     Put16(out, 32);
     for (int i = 0; i < 6; ++i) Put32(out, 0);  // BI_RGB, sizes, resolutions, colours
-    std::vector<uint8_t> mask(mask_stride * size, 0);
+    std::vector<uint8_t> mask(static_cast<size_t>(mask_stride) * static_cast<size_t>(size), 0);
     for (int row = size - 1; row >= 0; --row)
         for (int col = 0; col < size; ++col) {
             Rgba const p = pixel(col, row);
@@ -183,7 +183,7 @@ bool WriteMenuImages(const std::string& path) {
     std::string text = "// Written by generate_images; edit that program, not this file.\n";
     text += "#include \"resources/embedded_images.h\"\n\n";
     text += "const unsigned char MENU_IMAGE_PIXELS[MENU_IMAGE_COUNT][MENU_IMAGE_PIXEL_BYTES] = {";
-    for (auto* pixel : MENU_IMAGES) {
+    for (auto* const pixel : MENU_IMAGES) {
         text += "\n{";
         for (int row = 0; row < MENU_IMAGE_SIZE; ++row) {
             text += "\n";
