@@ -27,14 +27,30 @@ static uint32_t WordAt(const uint8_t (&record)[SHELL_RECORD_SIZE], size_t offset
     return word;
 }
 
-// Whether the button at index is known to belong to a window that is gone.
-static bool ButtonOwnerIsGone(os::WindowHandle toolbar, os::Handle process,
-                              os::RemoteAddress scratch, int32_t index) {
+enum class ButtonVerdict : uint8_t { NOT_WRITTEN, KEEP, OWNER_GONE };
+
+// A toolbar refuses TB_GETBUTTON only past its last button. The count it
+// answered cannot be trusted to end the scan: a toolbar may report any count
+// (0x7FFFFFFF would be two billion cross-process messages and an exit that
+// never ends), so the scan also stops once this many indexes in a row were
+// refused.
+constexpr int32_t MAX_REFUSED_IN_A_ROW = 16;
+
+static bool OwnerIsGone(os::Handle process, os::RemoteAddress scratch);
+
+static ButtonVerdict JudgeButton(os::WindowHandle toolbar, os::Handle process,
+                                 os::RemoteAddress scratch, int32_t index) {
     // When the toolbar does not write this button (the shell removed buttons
     // since the count), the block still holds the previous button's record.
     if (!os::SendMessageA(toolbar, TB_GETBUTTON, static_cast<uintptr_t>(index),
                           static_cast<intptr_t>(scratch)))
-        return false;
+        return ButtonVerdict::NOT_WRITTEN;
+    return OwnerIsGone(process, scratch) ? ButtonVerdict::OWNER_GONE : ButtonVerdict::KEEP;
+}
+
+// Whether the button record just written into the block is known to belong
+// to a window that is gone.
+static bool OwnerIsGone(os::Handle process, os::RemoteAddress scratch) {
     uint8_t button[SHELL_RECORD_SIZE];
     if (!ReadShellRecord(process, scratch, button)) return false;
     size_t const data_at = static_cast<size_t>(ButtonDataOffset);
@@ -66,15 +82,20 @@ void SweepToolbar(os::WindowHandle toolbar) {
     ProcessHandleOwner const process(os::OpenProcess(SHELL_PROCESS_ACCESS, false, process_id));
     if (!process.handle) return;
     RemoteBlockOwner const scratch(
-        process.handle, os::VirtualAllocEx(process.handle, 0, SCRATCH_BLOCK_SIZE, MEM_COMMIT, PAGE_READWRITE));
+        process.handle,
+        os::VirtualAllocEx(process.handle, 0, SCRATCH_BLOCK_SIZE, MEM_COMMIT, PAGE_READWRITE));
     // The toolbar would write the button record to a null address otherwise.
     if (!scratch.address) return;
 
     // A dead button that finds no room in the list is left alone, as if its
     // owner could not be verified.
     GrowableList<int32_t> dead;
-    for (int32_t index = 0; index < count; ++index)
-        if (ButtonOwnerIsGone(toolbar, process.handle, scratch.address, index)) Append(dead, index);
+    int32_t refused_in_a_row = 0;
+    for (int32_t index = 0; index < count && refused_in_a_row < MAX_REFUSED_IN_A_ROW; ++index) {
+        ButtonVerdict const verdict = JudgeButton(toolbar, process.handle, scratch.address, index);
+        refused_in_a_row = verdict == ButtonVerdict::NOT_WRITTEN ? refused_in_a_row + 1 : 0;
+        if (verdict == ButtonVerdict::OWNER_GONE) Append(dead, index);
+    }
     // Indexes are those of the scan; deleting from the top keeps every lower
     // collected index naming the button it named then.
     for (size_t i = dead.count; i > 0; --i)

@@ -101,9 +101,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (flags & 32)
         fake::State().send_message = [](os::WindowHandle, uint32_t, uintptr_t, intptr_t) -> intptr_t { return -3; };
 
+    // The scan gives up after 16 refused indexes in a row (past a toolbar's
+    // real end); buttons after such a run are never reached.
     std::set<int32_t> expected;
-    for (const ScriptedButton& button : shell.buttons)
+    size_t refused_in_a_row = 0;
+    for (const ScriptedButton& button : shell.buttons) {
+        if (refused_in_a_row >= 16) break;
+        refused_in_a_row = button.get_fails ? refused_in_a_row + 1 : 0;
         if (VerifiablyDead(shell, button)) expected.insert(button.id);
+    }
 
     SweepToolbar(shell.toolbar);
 
