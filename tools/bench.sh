@@ -127,6 +127,8 @@ sampler=$!
 ZENA_BUILD_DIR=$stage ZENA_WINE_DIR=$work ZENA_TEST_TIMEOUT=900 ZENA_BENCH_SECONDS=0 \
     "$repo/tests/wine/run_suite.sh" hotkey_bench_test report_bench_test >"$stage/suite.txt" 2>&1
 suite_status=$?
+# The sampler is done by now unless the report never opened its windows.
+kill "$sampler" 2>/dev/null
 wait "$sampler" 2>/dev/null
 cat "$stage/host.txt" >>"$figures"
 sed -n 's/^# fig //p' "$report_log" >>"$figures"
