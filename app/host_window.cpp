@@ -13,7 +13,8 @@
 #include "app/notices.h"
 #include "app/tray_event.h"
 
-static_assert(WM_TRAY_CALLBACK == TRAY_CALLBACK_MESSAGE, "the tray icon names this window's callback");
+static_assert(WM_TRAY_CALLBACK == TRAY_CALLBACK_MESSAGE,
+              "the tray icon names this window's callback");
 
 HWND HostWindow = nullptr;
 
@@ -75,7 +76,8 @@ static bool OnDrawItem(const DRAWITEMSTRUCT* item) {
     MenuItemState const state{(item->itemState & ODS_SELECTED) != 0,
                               (item->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0,
                               (item->itemState & ODS_CHECKED) != 0};
-    os::Rect const rect{item->rcItem.left, item->rcItem.top, item->rcItem.right, item->rcItem.bottom};
+    os::Rect const rect{item->rcItem.left, item->rcItem.top, item->rcItem.right,
+                        item->rcItem.bottom};
     DrawMenuItem(item->hDC, rect, item->itemData, state);
     return true;
 }
@@ -97,8 +99,10 @@ static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam,
         return 0;
     }
     // Other owner-drawn items, if any ever came, are left to the default.
-    if (message == WM_MEASUREITEM && OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lparam))) return TRUE;
-    if (message == WM_DRAWITEM && OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) return TRUE;
+    if (message == WM_MEASUREITEM && OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)))
+        return TRUE;
+    if (message == WM_DRAWITEM && OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)))
+        return TRUE;
     if (message == WM_DEFERRED_DESTROY) return OnDeferredDestroy(window);
     if (message == WM_DESTROY) return OnDestroy(window, wparam, lparam);
     if (message == WM_NCDESTROY) {
@@ -135,14 +139,15 @@ HWND CreateHostWindow(HINSTANCE instance) {
     int const left = (GetSystemMetrics(SM_CXSCREEN) - HOST_WINDOW_WIDTH) / 2;
     int const top = (GetSystemMetrics(SM_CYSCREEN) - HOST_WINDOW_HEIGHT) / 2;
     HMENU const menu_bar = CreateHostMenuBar();
-    HWND const window = CreateWindowExA(0, HOST_WINDOW_CLASS, "", HOST_WINDOW_STYLE, left, top,
-                                        HOST_WINDOW_WIDTH, HOST_WINDOW_HEIGHT, nullptr, menu_bar,
-                                        instance, nullptr);
+    HWND const window =
+        CreateWindowExA(0, HOST_WINDOW_CLASS, "", HOST_WINDOW_STYLE, left, top, HOST_WINDOW_WIDTH,
+                        HOST_WINDOW_HEIGHT, nullptr, menu_bar, instance, nullptr);
     if (!window) {
         DestroyMenu(menu_bar);
         return nullptr;
     }
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
     HostWindow = window;
     return window;
 }

@@ -34,7 +34,8 @@ int32_t MenuItemWidth(int32_t widest_caption, bool classic_nt) {
 }
 
 int32_t MenuItemHeight(int32_t caption_height) {
-    return (caption_height > MENU_IMAGE_SIZE ? caption_height : MENU_IMAGE_SIZE) + MENU_ITEM_PADDING;
+    return (caption_height > MENU_IMAGE_SIZE ? caption_height : MENU_IMAGE_SIZE) +
+           MENU_ITEM_PADDING;
 }
 
 bool DrawsHighlight(MenuItemState state) { return state.selected && !state.disabled; }

@@ -21,7 +21,9 @@ int32_t EntryOfItem(uintptr_t item_data) {
                : -1;
 }
 
-const char* CaptionOf(int32_t position) { return position < 0 ? "" : MENU_DEFINITION[position].caption; }
+const char* CaptionOf(int32_t position) {
+    return position < 0 ? "" : MENU_DEFINITION[position].caption;
+}
 
 os::GdiObject CreateCaptionFont() {
     uint32_t const version = os::GetVersion();
@@ -55,8 +57,8 @@ void BlendImage(os::DeviceContext target, const uint8_t* pixels, int32_t width, 
     os::GdiObject const bitmap = os::CreateImageBitmap(width, height, pixels);
     if (bitmap) {
         os::GdiObject const previous = os::SelectObject(source, bitmap);
-        os::AlphaBlend(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source,
-                       0, 0, width, height, opacity, source_alpha);
+        os::AlphaBlend(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+                       source, 0, 0, width, height, opacity, source_alpha);
         os::SelectObject(source, previous);
         os::DeleteObject(bitmap);
     }
@@ -67,8 +69,9 @@ bool EnsurePaintBuffer(os::DeviceContext like) {
     if (g_buffer.dc) return true;
     os::DeviceContext const dc = os::CreateCompatibleDC(like);
     if (!dc) return false;
-    os::GdiObject const bitmap = os::CreateCompatibleBitmap(like, os::GetSystemMetrics(os::METRIC_SCREEN_WIDTH),
-                                                            os::GetSystemMetrics(os::METRIC_SCREEN_HEIGHT));
+    os::GdiObject const bitmap =
+        os::CreateCompatibleBitmap(like, os::GetSystemMetrics(os::METRIC_SCREEN_WIDTH),
+                                   os::GetSystemMetrics(os::METRIC_SCREEN_HEIGHT));
     if (!bitmap) {
         os::DeleteDC(dc);
         return false;
@@ -77,12 +80,14 @@ bool EnsurePaintBuffer(os::DeviceContext like) {
     return true;
 }
 
-void DrawCaption(os::DeviceContext target, const os::Rect& item, const char* caption, bool disabled) {
+void DrawCaption(os::DeviceContext target, const os::Rect& item, const char* caption,
+                 bool disabled) {
     os::GdiObject const font = CreateCaptionFont();
     os::GdiObject const previous_font = font ? os::SelectObject(target, font) : nullptr;
     os::SetBkMode(target, os::BACKGROUND_TRANSPARENT);
     os::SetTextColor(target, disabled ? MENU_CAPTION_DISABLED : MENU_CAPTION);
-    os::Rect text{item.left + MENU_CAPTION_LEFT, item.top, item.right - MENU_CAPTION_RIGHT, item.bottom};
+    os::Rect text{item.left + MENU_CAPTION_LEFT, item.top, item.right - MENU_CAPTION_RIGHT,
+                  item.bottom};
     os::DrawTextA(target, caption, &text,
                   os::DRAW_TEXT_LEFT | os::DRAW_TEXT_VCENTER | os::DRAW_TEXT_SINGLELINE);
     if (font) {
@@ -122,8 +127,8 @@ MenuItemSize MeasureMenuItem(uintptr_t item_data) {
         for (int32_t entry = first; entry <= last; ++entry) {
             os::Rect extent{0, 0, 0, 0};
             // The extent as drawn: DrawText leaves out a mnemonic '&'.
-            int32_t const height =
-                os::DrawTextA(dc, CaptionOf(entry), &extent, os::DRAW_TEXT_SINGLELINE | os::DRAW_TEXT_CALCRECT);
+            int32_t const height = os::DrawTextA(dc, CaptionOf(entry), &extent,
+                                                 os::DRAW_TEXT_SINGLELINE | os::DRAW_TEXT_CALCRECT);
             if (extent.right - extent.left > widest) widest = extent.right - extent.left;
             if (entry == position) caption_height = height;
         }
@@ -133,14 +138,17 @@ MenuItemSize MeasureMenuItem(uintptr_t item_data) {
         os::DeleteObject(font);
     }
     if (dc) os::ReleaseDC(nullptr, dc);
-    return {MenuItemWidth(widest, ReportsClassicNt(os::GetVersion())), MenuItemHeight(caption_height)};
+    return {MenuItemWidth(widest, ReportsClassicNt(os::GetVersion())),
+            MenuItemHeight(caption_height)};
 }
 
-void DrawMenuItem(os::DeviceContext dc, const os::Rect& item, uintptr_t item_data, MenuItemState state) {
+void DrawMenuItem(os::DeviceContext dc, const os::Rect& item, uintptr_t item_data,
+                  MenuItemState state) {
     bool const buffered = EnsurePaintBuffer(dc);
     os::DeviceContext const target = buffered ? g_buffer.dc : dc;
     int32_t const column_right = item.left + MENU_ICON_COLUMN_WIDTH;
-    FillSolid(target, os::Rect{column_right, item.top, item.right, item.bottom}, MENU_TEXT_BACKGROUND);
+    FillSolid(target, os::Rect{column_right, item.top, item.right, item.bottom},
+              MENU_TEXT_BACKGROUND);
     os::Rect const column{item.left, item.top, column_right, item.bottom};
     os::GradientFillH(target, &column, MENU_ICON_COLUMN_LEFT, MENU_ICON_COLUMN_RIGHT);
     if (DrawsHighlight(state)) {
@@ -155,8 +163,8 @@ void DrawMenuItem(os::DeviceContext dc, const os::Rect& item, uintptr_t item_dat
     DrawCaption(target, item, CaptionOf(position), state.disabled);
     DrawIcon(target, item, position < 0 ? -1 : MenuImageForEntry(position), state);
     if (buffered)
-        os::BitBlt(dc, item.left, item.top, item.right - item.left, item.bottom - item.top, target, item.left,
-                   item.top);
+        os::BitBlt(dc, item.left, item.top, item.right - item.left, item.bottom - item.top, target,
+                   item.left, item.top);
 }
 
 void ReleaseMenuPaintBuffer() {

@@ -15,7 +15,8 @@ struct MenuItemSize {
 MenuItemSize MeasureMenuItem(uintptr_t item_data);
 
 // Paints the item into the off-screen buffer, then copies it to dc at once.
-void DrawMenuItem(os::DeviceContext dc, const os::Rect& item, uintptr_t item_data, MenuItemState state);
+void DrawMenuItem(os::DeviceContext dc, const os::Rect& item, uintptr_t item_data,
+                  MenuItemState state);
 
 // The screen-sized buffer is made on the first painting and kept until this.
 void ReleaseMenuPaintBuffer();

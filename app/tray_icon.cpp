@@ -33,8 +33,8 @@ IconFileImage FindIconImage(const uint8_t* file, size_t size) {
 os::IconHandle MakeIconFromFile(const uint8_t* file, size_t size) {
     IconFileImage const image = FindIconImage(file, size);
     if (!image.bits) return nullptr;
-    os::IconHandle const icon = os::CreateIconFromResourceEx(image.bits, image.size, ICON_FORMAT_VERSION,
-                                                             image.width, image.height, 0);
+    os::IconHandle const icon = os::CreateIconFromResourceEx(
+        image.bits, image.size, ICON_FORMAT_VERSION, image.width, image.height, 0);
     if (icon) return icon;
     return os::CreateIconFromResource(image.bits, image.size, ICON_FORMAT_VERSION);
 }
@@ -67,7 +67,8 @@ void SetTrayIcon(os::WindowHandle window, os::IconHandle icon, const char* toolt
         data.uFlags = os::NOTIFY_ICON_MESSAGE_ICON_TIP;
         data.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
         data.hIcon = icon;
-        os::Shell_NotifyIconA(change == TRAY_ICON_ADD ? os::NOTIFY_ICON_ADD : os::NOTIFY_ICON_MODIFY, &data);
+        os::Shell_NotifyIconA(
+            change == TRAY_ICON_ADD ? os::NOTIFY_ICON_ADD : os::NOTIFY_ICON_MODIFY, &data);
     }
     // Handing the held handle back in must not destroy the icon now shown.
     if (HeldTrayIcon && HeldTrayIcon != icon) os::DestroyIcon(HeldTrayIcon);

@@ -12,7 +12,8 @@ void CreateHotkeyTable() {
 
 void ReleaseHotkeyTable() {
     if (!Hotkeys) return;
-    for (size_t slot = 0; slot < Hotkeys->records.count; ++slot) delete Hotkeys->records.items[slot];
+    for (size_t slot = 0; slot < Hotkeys->records.count; ++slot)
+        delete Hotkeys->records.items[slot];
     Release(Hotkeys->records);
     delete Hotkeys;
     Hotkeys = nullptr;
@@ -25,7 +26,8 @@ int32_t RegisterHotkey(HotkeyCallback callback, int32_t key, int32_t modifiers, 
     // Raw signed values: F8 and F8-on-release (-119) are different hotkeys.
     for (size_t slot = 0; slot < Hotkeys->records.count; ++slot) {
         HotkeyRecord* const record = Hotkeys->records.items[slot];
-        if (record->key == key && record->modifiers == modifiers && record->second_key == second_key) {
+        if (record->key == key && record->modifiers == modifiers &&
+            record->second_key == second_key) {
             record->callback = callback;
             record->direct = direct;
             return record->id;
@@ -33,7 +35,8 @@ int32_t RegisterHotkey(HotkeyCallback callback, int32_t key, int32_t modifiers, 
     }
 
     int32_t const id = HOTKEY_ID_BASE + 1 + static_cast<int32_t>(Hotkeys->records.count);
-    auto* const record = new HotkeyRecord{id, callback, key, modifiers, second_key, HOTKEY_IDLE, direct ? 1 : 0};
+    auto* const record =
+        new HotkeyRecord{id, callback, key, modifiers, second_key, HOTKEY_IDLE, direct ? 1 : 0};
     // Without room in the table the record would be lost: registration fails.
     if (!Append(Hotkeys->records, record)) {
         delete record;

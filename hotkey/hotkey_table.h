@@ -67,8 +67,11 @@ int32_t RegisterHotkey(HotkeyCallback callback, int32_t key, int32_t modifiers =
 // The low 8 bits of the absolute value: the virtual-key code examined.
 inline uint8_t KeyByte(int32_t key) {
     // Through unsigned arithmetic so that INT32_MIN has an absolute value too.
-    uint32_t const magnitude = key < 0 ? 0u - static_cast<uint32_t>(key) : static_cast<uint32_t>(key);
+    uint32_t const magnitude =
+        key < 0 ? 0u - static_cast<uint32_t>(key) : static_cast<uint32_t>(key);
     return static_cast<uint8_t>(magnitude & 0xFF);
 }
 
-inline void* HotkeyIdParameter(int32_t id) { return reinterpret_cast<void*>(static_cast<intptr_t>(id)); }
+inline void* HotkeyIdParameter(int32_t id) {
+    return reinterpret_cast<void*>(static_cast<intptr_t>(id));
+}

@@ -12,7 +12,8 @@ using GdiObject = void*;      // HBITMAP, HFONT, HBRUSH
 using ColorRef = uint32_t;    // 0x00BBGGRR
 
 constexpr ColorRef Rgb(uint8_t r, uint8_t g, uint8_t b) {
-    return static_cast<ColorRef>(r) | static_cast<ColorRef>(g) << 8 | static_cast<ColorRef>(b) << 16;
+    return static_cast<ColorRef>(r) | static_cast<ColorRef>(g) << 8 |
+           static_cast<ColorRef>(b) << 16;
 }
 
 struct Rect {
@@ -41,9 +42,9 @@ struct LogFontA {
 };
 
 // Named apart from the system's macros of the same meaning (see os_tray.h).
-constexpr int METRIC_SCREEN_WIDTH = 0;       // SM_CXSCREEN
-constexpr int METRIC_SCREEN_HEIGHT = 1;      // SM_CYSCREEN
-constexpr int BACKGROUND_TRANSPARENT = 1;    // TRANSPARENT
+constexpr int METRIC_SCREEN_WIDTH = 0;             // SM_CXSCREEN
+constexpr int METRIC_SCREEN_HEIGHT = 1;            // SM_CYSCREEN
+constexpr int BACKGROUND_TRANSPARENT = 1;          // TRANSPARENT
 constexpr uint32_t DRAW_TEXT_LEFT = 0x0000;        // DT_LEFT
 constexpr uint32_t DRAW_TEXT_VCENTER = 0x0004;     // DT_VCENTER
 constexpr uint32_t DRAW_TEXT_SINGLELINE = 0x0020;  // DT_SINGLELINE

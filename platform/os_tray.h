@@ -27,9 +27,9 @@ static_assert(sizeof(NotifyIconDataA) == NOTIFY_ICON_DATA_SIZE, "the 88-byte lay
 
 // The system's constants go by their own names as macros in <windows.h>, which
 // the window procedure includes next to this header; these names differ.
-constexpr uint32_t NOTIFY_ICON_ADD = 0;     // NIM_ADD
-constexpr uint32_t NOTIFY_ICON_MODIFY = 1;  // NIM_MODIFY
-constexpr uint32_t NOTIFY_ICON_DELETE = 2;  // NIM_DELETE
+constexpr uint32_t NOTIFY_ICON_ADD = 0;                 // NIM_ADD
+constexpr uint32_t NOTIFY_ICON_MODIFY = 1;              // NIM_MODIFY
+constexpr uint32_t NOTIFY_ICON_DELETE = 2;              // NIM_DELETE
 constexpr uint32_t NOTIFY_ICON_MESSAGE_ICON_TIP = 0x7;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
 
 bool Shell_NotifyIconA(uint32_t message, NotifyIconDataA* data);

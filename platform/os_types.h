@@ -28,7 +28,8 @@ struct Point {
 
 // Insert-after values of SetWindowPos and its flags.
 inline WindowHandle const HWND_TOPMOST = reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-1));
-inline WindowHandle const HWND_NOTOPMOST = reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-2));
+inline WindowHandle const HWND_NOTOPMOST =
+    reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-2));
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;
 

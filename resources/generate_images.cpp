@@ -72,7 +72,8 @@ Rgba ToolIconPixel(int px, int py) {
     double const samples = SUPERSAMPLE * SUPERSAMPLE;
     if (tile == 0) return {0, 0, 0, 0};
     double const m = mark / double(tile);
-    return {SKY_BLUE.r + (NEAR_WHITE.r - SKY_BLUE.r) * m, SKY_BLUE.g + (NEAR_WHITE.g - SKY_BLUE.g) * m,
+    return {SKY_BLUE.r + (NEAR_WHITE.r - SKY_BLUE.r) * m,
+            SKY_BLUE.g + (NEAR_WHITE.g - SKY_BLUE.g) * m,
             SKY_BLUE.b + (NEAR_WHITE.b - SKY_BLUE.b) * m, tile / samples};
 }
 
@@ -89,14 +90,16 @@ double RingDistance(double x, double y, double cx, double cy, double radius) {
 bool OnPowerSymbol(double x, double y) {
     double const cx = 8.0, cy = 8.5, radius = 5.5, half_width = 0.95;
     double const angle = std::atan2(cy - y, x - cx) * 180.0 / PI;  // 90 = straight up
-    bool const ring = RingDistance(x, y, cx, cy, radius) <= half_width && std::fabs(angle - 90.0) > 38.0;
+    bool const ring =
+        RingDistance(x, y, cx, cy, radius) <= half_width && std::fabs(angle - 90.0) > 38.0;
     return ring || SegmentDistance(x, y, cx, 2.2, cx, 8.2) <= half_width;
 }
 
 // A thin circle with a small x at its centre.
 bool OnCircledCross(double x, double y) {
     double const c = 8.0, arm = 2.3;
-    return RingDistance(x, y, c, c, 6.2) <= 0.6 || SegmentDistance(x, y, c - arm, c - arm, c + arm, c + arm) <= 0.7 ||
+    return RingDistance(x, y, c, c, 6.2) <= 0.6 ||
+           SegmentDistance(x, y, c - arm, c - arm, c + arm, c + arm) <= 0.7 ||
            SegmentDistance(x, y, c - arm, c + arm, c + arm, c - arm) <= 0.7;
 }
 
@@ -152,7 +155,8 @@ std::vector<uint8_t> IconFile(int size, Rgba (*pixel)(int, int)) {
             out.push_back(Channel(p.g));
             out.push_back(Channel(p.r));
             out.push_back(Channel(p.a));
-            if (Channel(p.a) == 0) mask[(size - 1 - row) * mask_stride + col / 8] |= 0x80 >> (col % 8);
+            if (Channel(p.a) == 0)
+                mask[(size - 1 - row) * mask_stride + col / 8] |= 0x80 >> (col % 8);
         }
     out.insert(out.end(), mask.begin(), mask.end());
     return out;
@@ -168,7 +172,8 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 bool WriteByteArray(const std::string& path, const char* name, const std::vector<uint8_t>& bytes) {
     std::string text = "// Written by generate_images; edit that program, not this file.\n";
     text += "#include \"resources/embedded_images.h\"\n\n";
-    text += "const unsigned char " + std::string(name) + "[" + std::to_string(bytes.size()) + "] = {";
+    text +=
+        "const unsigned char " + std::string(name) + "[" + std::to_string(bytes.size()) + "] = {";
     for (size_t i = 0; i < bytes.size(); ++i) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%s0x%02x,", i % 16 ? "" : "\n", bytes[i]);
@@ -189,7 +194,8 @@ bool WriteMenuImages(const std::string& path) {
             text += "\n";
             for (int col = 0; col < MENU_IMAGE_SIZE; ++col) {
                 Rgba const p = pixel(col, row);
-                uint8_t const bgra[4] = {Channel(p.b * p.a), Channel(p.g * p.a), Channel(p.r * p.a), Channel(p.a)};
+                uint8_t const bgra[4] = {Channel(p.b * p.a), Channel(p.g * p.a), Channel(p.r * p.a),
+                                         Channel(p.a)};
                 for (uint8_t v : bgra) {
                     char hex[8];
                     std::snprintf(hex, sizeof hex, "0x%02x,", v);

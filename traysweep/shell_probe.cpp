@@ -36,9 +36,12 @@ int32_t ProbeOsClass() {
     // 9x maps its process blocks into the shared upper half, so the pointer
     // is negative as a signed 32-bit value there and positive on NT.
     if (static_cast<int32_t>(static_cast<uint32_t>(blocks.process_block)) < 0) {
-        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_1) == NINE_X_MARK) return 1;
-        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_2) == NINE_X_MARK) return 2;
-        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_3) == NINE_X_MARK) return 3;
+        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_1) == NINE_X_MARK)
+            return 1;
+        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_2) == NINE_X_MARK)
+            return 2;
+        if (os::ReadEnvironmentWord(blocks.thread_block + NINE_X_MARK_AT_CLASS_3) == NINE_X_MARK)
+            return 3;
         return 0;
     }
     uint32_t const major = os::ReadEnvironmentWord(blocks.process_block + PEB_OS_MAJOR_VERSION);

@@ -66,7 +66,8 @@ int main() {
     double const baseline = BaselineReads();
     std::printf("one poll tick, fake key source, best of 15 x 20000 ticks\n");
     std::printf("255 key reads alone: %.1f ns\n", baseline);
-    std::printf("%8s  %-18s %10s %12s %14s\n", "records", "keyboard", "tick ns", "engine ns", "ns per record");
+    std::printf("%8s  %-18s %10s %12s %14s\n", "records", "keyboard", "tick ns", "engine ns",
+                "ns per record");
     for (int records : {0, 1, 10, 100, 1000}) {
         FillTable(records);
         struct Keyboard {
@@ -77,17 +78,19 @@ int main() {
         // codes are down, so records go through the fire check.
         std::vector<int> quarter;
         for (int code = 1; code <= 255; code += 4) quarter.push_back(code);
-        for (const Keyboard& keyboard : {Keyboard{"all keys up", {}}, Keyboard{"1/4 keys held", quarter}}) {
+        for (const Keyboard& keyboard :
+             {Keyboard{"all keys up", {}}, Keyboard{"1/4 keys held", quarter}}) {
             std::fill(fake::State().keys, fake::State().keys + 256, int16_t{0});
             for (int code : keyboard.held) fake::State().keys[code] = -32768;
             PollHotkeys(nullptr, 0, 0, 0);  // past the first press: the steady held state
             double const tick = Tick();
             double const engine = tick - baseline;
             if (records)
-                std::printf("%8d  %-18s %10.1f %12.1f %14.2f\n", records, keyboard.name, tick, engine,
-                            engine / records);
+                std::printf("%8d  %-18s %10.1f %12.1f %14.2f\n", records, keyboard.name, tick,
+                            engine, engine / records);
             else
-                std::printf("%8d  %-18s %10.1f %12.1f %14s\n", records, keyboard.name, tick, engine, "-");
+                std::printf("%8d  %-18s %10.1f %12.1f %14s\n", records, keyboard.name, tick, engine,
+                            "-");
         }
     }
     ReleaseHotkeyTable();

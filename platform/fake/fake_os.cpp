@@ -14,7 +14,8 @@ bool operator==(const Call& a, const Call& b) {
 std::string Describe(const Call& call) {
     std::ostringstream out;
     out << call.name << "(";
-    for (size_t i = 0; i < call.args.size(); ++i) out << (i ? ", " : "") << "0x" << std::hex << call.args[i];
+    for (size_t i = 0; i < call.args.size(); ++i)
+        out << (i ? ", " : "") << "0x" << std::hex << call.args[i];
     if (!call.text.empty()) out << (call.args.empty() ? "" : ", ") << '"' << call.text << '"';
     out << ")";
     return out.str();
@@ -112,7 +113,8 @@ bool SetForegroundWindow(WindowHandle window) {
 
 bool SetWindowPos(WindowHandle window, WindowHandle insert_after, int x, int y, int cx, int cy,
                   uint32_t flags) {
-    Record("SetWindowPos", {Arg(window), Arg(insert_after), Arg(x), Arg(y), Arg(cx), Arg(cy), Arg(flags)});
+    Record("SetWindowPos",
+           {Arg(window), Arg(insert_after), Arg(x), Arg(y), Arg(cx), Arg(cy), Arg(flags)});
     return window != nullptr;
 }
 
@@ -150,7 +152,8 @@ int16_t GetAsyncKeyState(int virtual_key) {
 }
 
 uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t interval_ms, TimerProc proc) {
-    Record("SetTimer", {Arg(window), Arg(timer_id), Arg(interval_ms), Arg(reinterpret_cast<void*>(proc))});
+    Record("SetTimer",
+           {Arg(window), Arg(timer_id), Arg(interval_ms), Arg(reinterpret_cast<void*>(proc))});
     return State().timer_result;
 }
 
@@ -202,7 +205,8 @@ ProcAddress GetProcAddress(ModuleHandle module, const char* name) {
 }
 
 bool CallIsWow64Process(ProcAddress is_wow64_process, Handle process, int32_t* flag) {
-    Record("IsWow64Process", {Arg(reinterpret_cast<void*>(is_wow64_process)), Arg(process), Arg(*flag)});
+    Record("IsWow64Process",
+           {Arg(reinterpret_cast<void*>(is_wow64_process)), Arg(process), Arg(*flag)});
     *flag = State().wow64_flag;
     return true;
 }

@@ -53,7 +53,7 @@ struct Os {
     // Keys, timers, threads.
     int16_t keys[256] = {};
     uintptr_t timer_result = 1;
-    bool run_threads = true;  // run a new thread's start routine at once, in place
+    bool run_threads = true;    // run a new thread's start routine at once, in place
     bool thread_fails = false;  // CreateThread starts nothing and returns null
     uintptr_t next_handle = 0x1000;
 

@@ -81,16 +81,18 @@ using fake::Release;
 using fake::TrayState;
 
 bool Shell_NotifyIconA(uint32_t message, NotifyIconDataA* data) {
-    Record("Shell_NotifyIconA", {Arg(message), Arg(data->cbSize), Arg(data->hWnd), Arg(data->uID), Arg(data->uFlags),
-                                 Arg(data->uCallbackMessage), Arg(data->hIcon)},
+    Record("Shell_NotifyIconA",
+           {Arg(message), Arg(data->cbSize), Arg(data->hWnd), Arg(data->uID), Arg(data->uFlags),
+            Arg(data->uCallbackMessage), Arg(data->hIcon)},
            data->szTip);
     TrayState().notifications.push_back(*data);
     return TrayState().shell_notify_ok;
 }
 
-IconHandle CreateIconFromResourceEx(const uint8_t* bits, uint32_t size, uint32_t version, int cx, int cy,
-                                    uint32_t flags) {
-    Record("CreateIconFromResourceEx", {Arg(bits), Arg(size), Arg(version), Arg(cx), Arg(cy), Arg(flags)});
+IconHandle CreateIconFromResourceEx(const uint8_t* bits, uint32_t size, uint32_t version, int cx,
+                                    int cy, uint32_t flags) {
+    Record("CreateIconFromResourceEx",
+           {Arg(bits), Arg(size), Arg(version), Arg(cx), Arg(cy), Arg(flags)});
     return TrayState().icon_ex_fails ? nullptr : reinterpret_cast<IconHandle>(Acquire("icon"));
 }
 
@@ -176,7 +178,8 @@ bool DeleteDC(DeviceContext dc) {
 
 GdiObject CreateCompatibleBitmap(DeviceContext dc, int width, int height) {
     Record("CreateCompatibleBitmap", {Arg(dc), Arg(width), Arg(height)});
-    return TrayState().buffer_bitmap_fails ? nullptr : reinterpret_cast<GdiObject>(Acquire("bitmap"));
+    return TrayState().buffer_bitmap_fails ? nullptr
+                                           : reinterpret_cast<GdiObject>(Acquire("bitmap"));
 }
 
 GdiObject CreateImageBitmap(int width, int height, const uint8_t* pixels) {
@@ -226,32 +229,36 @@ bool DeleteObject(GdiObject object) {
 }
 
 int FillRect(DeviceContext dc, const Rect* rect, GdiObject brush) {
-    Record("FillRect", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right), Arg(rect->bottom), Arg(brush)});
+    Record("FillRect", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right),
+                        Arg(rect->bottom), Arg(brush)});
     return 1;
 }
 
 int FrameRect(DeviceContext dc, const Rect* rect, GdiObject brush) {
-    Record("FrameRect", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right), Arg(rect->bottom), Arg(brush)});
+    Record("FrameRect", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right),
+                         Arg(rect->bottom), Arg(brush)});
     return 1;
 }
 
 bool GradientFillH(DeviceContext dc, const Rect* rect, ColorRef left, ColorRef right) {
-    Record("GradientFillH",
-           {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right), Arg(rect->bottom), Arg(left), Arg(right)});
+    Record("GradientFillH", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right),
+                             Arg(rect->bottom), Arg(left), Arg(right)});
     return true;
 }
 
-bool AlphaBlend(DeviceContext dest, int x, int y, int width, int height, DeviceContext source, int source_x,
-                int source_y, int source_width, int source_height, uint8_t constant_alpha, bool source_alpha) {
-    Record("AlphaBlend", {Arg(dest), Arg(x), Arg(y), Arg(width), Arg(height), Arg(source), Arg(source_x),
-                          Arg(source_y), Arg(source_width), Arg(source_height), Arg(constant_alpha),
-                          Arg(source_alpha)});
+bool AlphaBlend(DeviceContext dest, int x, int y, int width, int height, DeviceContext source,
+                int source_x, int source_y, int source_width, int source_height,
+                uint8_t constant_alpha, bool source_alpha) {
+    Record("AlphaBlend", {Arg(dest), Arg(x), Arg(y), Arg(width), Arg(height), Arg(source),
+                          Arg(source_x), Arg(source_y), Arg(source_width), Arg(source_height),
+                          Arg(constant_alpha), Arg(source_alpha)});
     return true;
 }
 
-bool BitBlt(DeviceContext dest, int x, int y, int width, int height, DeviceContext source, int source_x,
-            int source_y) {
-    Record("BitBlt", {Arg(dest), Arg(x), Arg(y), Arg(width), Arg(height), Arg(source), Arg(source_x), Arg(source_y)});
+bool BitBlt(DeviceContext dest, int x, int y, int width, int height, DeviceContext source,
+            int source_x, int source_y) {
+    Record("BitBlt", {Arg(dest), Arg(x), Arg(y), Arg(width), Arg(height), Arg(source),
+                      Arg(source_x), Arg(source_y)});
     return true;
 }
 
@@ -266,7 +273,9 @@ ColorRef SetTextColor(DeviceContext dc, ColorRef colour) {
 }
 
 int DrawTextA(DeviceContext dc, const char* text, Rect* rect, uint32_t format) {
-    Record("DrawTextA", {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right), Arg(rect->bottom), Arg(format)},
+    Record("DrawTextA",
+           {Arg(dc), Arg(rect->left), Arg(rect->top), Arg(rect->right), Arg(rect->bottom),
+            Arg(format)},
            text);
     fake::Tray& t = TrayState();
     auto const slots = t.selected.find(Arg(dc));

@@ -20,14 +20,15 @@ namespace fake {
 struct Tray {
     // Scripted answers.
     bool shell_notify_ok = true;
-    bool icon_ex_fails = false;   // CreateIconFromResourceEx returns null
-    bool icon_fails = false;      // CreateIconFromResource returns null
-    bool popup_fails = false;     // CreatePopupMenu returns null
+    bool icon_ex_fails = false;        // CreateIconFromResourceEx returns null
+    bool icon_fails = false;           // CreateIconFromResource returns null
+    bool popup_fails = false;          // CreatePopupMenu returns null
     bool buffer_bitmap_fails = false;  // CreateCompatibleBitmap returns null
     // Runs inside TrackPopupMenu, while the menu is open: where a test
     // measures and paints items or picks a command, as the system would.
     std::function<void(os::MenuHandle menu)> while_tracking;
-    uint32_t version = 0x23F00206;  // what a current system tells a program without a manifest entry: 6.2
+    uint32_t version =
+        0x23F00206;  // what a current system tells a program without a manifest entry: 6.2
     bool menu_font_known = true;
     os::LogFontA menu_font{};  // Reset() names it "Menu Font", height -13
     int screen_width = 1024;

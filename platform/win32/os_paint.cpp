@@ -29,7 +29,8 @@ bool GetMenuFont(LogFontA* font) {
     std::memset(&metrics, 0, sizeof metrics);
     // The size without the field Vista added, which every version accepts.
     metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return false;
+    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        return false;
     std::memcpy(font, &metrics.lfMenuFont, sizeof *font);
     return true;
 }
@@ -73,7 +74,9 @@ GdiObject SelectObject(DeviceContext dc, GdiObject object) {
     return ::SelectObject(AsHdc(dc), static_cast<HGDIOBJ>(object));
 }
 
-bool DeleteObject(GdiObject object) { return ::DeleteObject(static_cast<HGDIOBJ>(object)) != FALSE; }
+bool DeleteObject(GdiObject object) {
+    return ::DeleteObject(static_cast<HGDIOBJ>(object)) != FALSE;
+}
 
 int FillRect(DeviceContext dc, const Rect* rect, GdiObject brush) {
     return ::FillRect(AsHdc(dc), AsRect(rect), static_cast<HBRUSH>(brush));
@@ -95,7 +98,8 @@ static TRIVERTEX Vertex(LONG x, LONG y, ColorRef colour) {
 }
 
 bool GradientFillH(DeviceContext dc, const Rect* rect, ColorRef left, ColorRef right) {
-    TRIVERTEX vertices[2] = {Vertex(rect->left, rect->top, left), Vertex(rect->right, rect->bottom, right)};
+    TRIVERTEX vertices[2] = {Vertex(rect->left, rect->top, left),
+                             Vertex(rect->right, rect->bottom, right)};
     GRADIENT_RECT order{0, 1};
     return ::GradientFill(AsHdc(dc), vertices, 2, &order, 1, GRADIENT_FILL_RECT_H) != FALSE;
 }
@@ -103,7 +107,8 @@ bool GradientFillH(DeviceContext dc, const Rect* rect, ColorRef left, ColorRef r
 bool AlphaBlend(DeviceContext dest, int x, int y, int width, int height, DeviceContext source,
                 int source_x, int source_y, int source_width, int source_height,
                 uint8_t constant_alpha, bool source_alpha) {
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, constant_alpha, static_cast<BYTE>(source_alpha ? AC_SRC_ALPHA : 0)};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, constant_alpha,
+                        static_cast<BYTE>(source_alpha ? AC_SRC_ALPHA : 0)};
     return ::AlphaBlend(AsHdc(dest), x, y, width, height, AsHdc(source), source_x, source_y,
                         source_width, source_height, blend) != FALSE;
 }
@@ -116,7 +121,9 @@ bool BitBlt(DeviceContext dest, int x, int y, int width, int height, DeviceConte
 
 int SetBkMode(DeviceContext dc, int mode) { return ::SetBkMode(AsHdc(dc), mode); }
 
-ColorRef SetTextColor(DeviceContext dc, ColorRef colour) { return ::SetTextColor(AsHdc(dc), colour); }
+ColorRef SetTextColor(DeviceContext dc, ColorRef colour) {
+    return ::SetTextColor(AsHdc(dc), colour);
+}
 
 int DrawTextA(DeviceContext dc, const char* text, Rect* rect, uint32_t format) {
     return ::DrawTextA(AsHdc(dc), text, -1, reinterpret_cast<RECT*>(rect), format);

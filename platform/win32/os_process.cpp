@@ -37,9 +37,8 @@ ProcAddress GetProcAddress(ModuleHandle module, const char* name) {
 bool CallIsWow64Process(ProcAddress is_wow64_process, Handle process, int32_t* flag) {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     BOOL value = *flag;
-    bool const ok =
-        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(is_wow64_process))(process, &value) !=
-        FALSE;
+    bool const ok = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(is_wow64_process))(
+                        process, &value) != FALSE;
     *flag = value;
     return ok;
 }

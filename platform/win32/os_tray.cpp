@@ -39,8 +39,8 @@ bool DestroyIcon(IconHandle icon) { return ::DestroyIcon(static_cast<HICON>(icon
 MenuHandle CreatePopupMenu() { return ::CreatePopupMenu(); }
 
 bool AppendMenuA(MenuHandle menu, uint32_t flags, uintptr_t id, uintptr_t item_data) {
-    return ::AppendMenuA(static_cast<HMENU>(menu), flags, id, reinterpret_cast<LPCSTR>(item_data)) !=
-           FALSE;
+    return ::AppendMenuA(static_cast<HMENU>(menu), flags, id,
+                         reinterpret_cast<LPCSTR>(item_data)) != FALSE;
 }
 
 bool TrackPopupMenu(MenuHandle menu, uint32_t flags, int x, int y, WindowHandle owner) {

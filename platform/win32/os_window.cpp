@@ -19,7 +19,9 @@ bool GetCursorPos(Point* point) {
 
 WindowHandle WindowFromPoint(Point point) { return ::WindowFromPoint(POINT{point.x, point.y}); }
 
-bool SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(AsHwnd(window)) != FALSE; }
+bool SetForegroundWindow(WindowHandle window) {
+    return ::SetForegroundWindow(AsHwnd(window)) != FALSE;
+}
 
 bool SetWindowPos(WindowHandle window, WindowHandle insert_after, int x, int y, int cx, int cy,
                   uint32_t flags) {

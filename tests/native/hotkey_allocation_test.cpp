@@ -34,9 +34,11 @@ protected:
 };
 
 TEST_F(AllocationTest, TicksAllocateNothingWhateverTheRecordsAndKeys) {
-    for (int key = 1; key <= 100; ++key) RegisterHotkey(CallbackA, key, 2, key % 3 ? 0 : VK_A, 0, true);
+    for (int key = 1; key <= 100; ++key)
+        RegisterHotkey(CallbackA, key, 2, key % 3 ? 0 : VK_A, 0, true);
     Firings().reserve(1000);  // the test's own recording callback must not allocate either
-    const Tick ticks[] = {{}, {Down(VK_CONTROL), Down(VK_F8), Down(VK_A)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {}};
+    const Tick ticks[] = {
+        {}, {Down(VK_CONTROL), Down(VK_F8), Down(VK_A)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {}};
     long const before = g_allocations;
     for (int round = 0; round < 50; ++round)
         for (const Tick& tick : ticks) {
@@ -52,7 +54,8 @@ TEST_F(AllocationTest, TicksAllocateNothingWhateverTheRecordsAndKeys) {
 // both sides of the count so that only the engine's blocks are counted.
 void DropCallLog() {
     fake::ClearCalls();
-    std::vector<fake::Call>().swap(fake::State().calls);  // shrink_to_fit is a no-op without exceptions
+    std::vector<fake::Call>().swap(
+        fake::State().calls);  // shrink_to_fit is a no-op without exceptions
 }
 
 TEST_F(AllocationTest, ReleasingTheTableFreesEveryRecordAndTheTable) {

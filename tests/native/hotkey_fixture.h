@@ -35,7 +35,9 @@ inline KeyState Tapped(int code) { return {code, TAPPED}; }
 struct Firing {
     char callback;
     int32_t id;
-    bool operator==(const Firing& other) const { return callback == other.callback && id == other.id; }
+    bool operator==(const Firing& other) const {
+        return callback == other.callback && id == other.id;
+    }
 };
 std::vector<Firing>& Firings();
 uint32_t OS_CALLBACK CallbackA(void* id);

@@ -34,8 +34,8 @@ std::vector<Snapshot> RandomScript(std::mt19937& random, int ticks) {
         int code;
         double flip;
     };
-    const Key keys[] = {{VK_F8, 0.3},     {VK_A, 0.3},     {VK_CONTROL, 0.15}, {VK_SHIFT, 0.1},
-                        {VK_MENU, 0.08},  {VK_LWIN, 0.05}, {VK_RWIN, 0.1}};
+    const Key keys[] = {{VK_F8, 0.3},    {VK_A, 0.3},     {VK_CONTROL, 0.15}, {VK_SHIFT, 0.1},
+                        {VK_MENU, 0.08}, {VK_LWIN, 0.05}, {VK_RWIN, 0.1}};
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     std::map<int, bool> held;
     std::vector<Snapshot> script;
@@ -77,7 +77,8 @@ std::vector<Hotkey> RegisterRandomHotkeys(std::mt19937& random) {
 // Press mode: a hotkey fires exactly at the first held tick of a press (the
 // ticks since the key was last seen fully up), and then only if the
 // modifiers and second key match at that tick.
-void CheckPressMode(const Hotkey& hotkey, const std::vector<Snapshot>& script, const std::vector<bool>& fired) {
+void CheckPressMode(const Hotkey& hotkey, const std::vector<Snapshot>& script,
+                    const std::vector<bool>& fired) {
     bool held_since_up = false;
     for (size_t t = 0; t < script.size(); ++t) {
         int16_t const entry = Entry(script[t], hotkey.key);
@@ -94,8 +95,9 @@ void CheckPressMode(const Hotkey& hotkey, const std::vector<Snapshot>& script, c
 // two firings always have a held tick between them. And a press that starts
 // from a settled key (the start, or an up tick not right after a held one,
 // then only taps) always fires at its release when the modifiers match.
-void CheckReleaseMode(const Hotkey& hotkey, const std::vector<Snapshot>& script, const std::vector<bool>& fired) {
-    bool settled = true;       // before the current press: the key was settled up
+void CheckReleaseMode(const Hotkey& hotkey, const std::vector<Snapshot>& script,
+                      const std::vector<bool>& fired) {
+    bool settled = true;  // before the current press: the key was settled up
     bool press_settled = false;
     for (size_t t = 0; t < script.size(); ++t) {
         int16_t const entry = Entry(script[t], hotkey.key);
@@ -106,12 +108,15 @@ void CheckReleaseMode(const Hotkey& hotkey, const std::vector<Snapshot>& script,
             ASSERT_TRUE(Matches(hotkey, script[t])) << "tick " << t;
         }
         if (releasing && press_settled && Matches(hotkey, script[t])) {
-            ASSERT_TRUE(fired[t]) << "tick " << t << ": a settled press was released without firing";
+            ASSERT_TRUE(fired[t]) << "tick " << t
+                                  << ": a settled press was released without firing";
         }
 
         if (entry < 0 && previous >= 0) press_settled = settled;
-        if (entry == 0) settled = previous >= 0 || t == 0;
-        else if (entry < 0) settled = false;
+        if (entry == 0)
+            settled = previous >= 0 || t == 0;
+        else if (entry < 0)
+            settled = false;
     }
 }
 
@@ -138,8 +143,9 @@ TEST_F(HotkeyTest, RandomScriptsKeepThePressAndReleaseProperties) {
             }
         }
         for (const Hotkey& hotkey : hotkeys) {
-            SCOPED_TRACE(::testing::Message() << "key " << hotkey.key << " modifiers " << hotkey.modifiers
-                                              << " second key " << hotkey.second_key);
+            SCOPED_TRACE(::testing::Message()
+                         << "key " << hotkey.key << " modifiers " << hotkey.modifiers
+                         << " second key " << hotkey.second_key);
             if (hotkey.key > 0)
                 CheckPressMode(hotkey, script, fired[hotkey.id]);
             else

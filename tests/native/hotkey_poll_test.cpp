@@ -26,56 +26,150 @@ const std::vector<Tick> HOLD_THEN_PRESS_AGAIN = {
 };
 
 const ScriptCase PRESS_CASES[] = {
-    {"held Ctrl, F8 pressed: once per press, no repeat while held", VK_F8, 2, 0, HOLD_THEN_PRESS_AGAIN,
-     ".F...F."},
-    {"F8 first, Ctrl added while F8 is down: this press is lost", VK_F8, 2, 0,
-     {{Down(VK_F8)}, {Down(VK_F8), Down(VK_CONTROL)}, {Down(VK_F8), Down(VK_CONTROL)}, {Down(VK_CONTROL)},
+    {"held Ctrl, F8 pressed: once per press, no repeat while held", VK_F8, 2, 0,
+     HOLD_THEN_PRESS_AGAIN, ".F...F."},
+    {"F8 first, Ctrl added while F8 is down: this press is lost",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_F8)},
+      {Down(VK_F8), Down(VK_CONTROL)},
+      {Down(VK_F8), Down(VK_CONTROL)},
+      {Down(VK_CONTROL)},
       {Down(VK_CONTROL), Down(VK_F8)}},
      "....F"},
-    {"Ctrl+Shift+F8, Shift let go while F8 stays down: nothing", VK_F8, 2, 0,
-     {{Down(VK_CONTROL), Down(VK_SHIFT), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_F8)},
+    {"Ctrl+Shift+F8, Shift let go while F8 stays down: nothing",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_SHIFT), Down(VK_F8)},
+      {Down(VK_CONTROL), Down(VK_F8)},
       {Down(VK_CONTROL), Down(VK_F8)}},
      "..."},
-    {"right Windows key is not a modifier", VK_F8, 2, 0, {{Down(VK_CONTROL), Down(VK_RWIN), Down(VK_F8)}}, "F"},
+    {"right Windows key is not a modifier",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_RWIN), Down(VK_F8)}},
+     "F"},
     {"left Windows key is one", VK_F8, 2, 0, {{Down(VK_CONTROL), Down(VK_LWIN), Down(VK_F8)}}, "."},
-    {"left Windows key as the required modifier", VK_F8, 8, 0,
-     {{Down(VK_LWIN), Down(VK_F8)}, {}, {Down(VK_RWIN), Down(VK_F8)}}, "F.."},
-    {"only the side-independent Ctrl code counts", VK_F8, 2, 0, {{Down(VK_LCONTROL), Down(VK_F8)}}, "."},
-    {"the sum must be exact: Ctrl+Alt", VK_F8, 3, 0,
-     {{Down(VK_CONTROL), Down(VK_MENU), Down(VK_F8)}, {}, {Down(VK_CONTROL), Down(VK_F8)}}, "F.."},
-    {"no modifiers wanted: any held modifier stops it", VK_F8, 0, 0,
-     {{Down(VK_F8)}, {}, {Down(VK_SHIFT), Down(VK_F8)}}, "F.."},
-    {"press and release between two ticks: nothing", VK_F8, 2, 0,
-     {{Down(VK_CONTROL)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}}, "..."},
-    {"a tap between held ticks neither fires again nor rearms", VK_F8, 2, 0,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL), Down(VK_F8)}},
+    {"left Windows key as the required modifier",
+     VK_F8,
+     8,
+     0,
+     {{Down(VK_LWIN), Down(VK_F8)}, {}, {Down(VK_RWIN), Down(VK_F8)}},
      "F.."},
-    {"a key above 255 is examined by its low byte", VK_F8 + 256, 2, 0, HOLD_THEN_PRESS_AGAIN, ".F...F."},
-    {"F8 and Ctrl arriving in the same tick fire", VK_F8, 2, 0, {{}, {Down(VK_CONTROL), Down(VK_F8)}}, ".F"},
+    {"only the side-independent Ctrl code counts",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_LCONTROL), Down(VK_F8)}},
+     "."},
+    {"the sum must be exact: Ctrl+Alt",
+     VK_F8,
+     3,
+     0,
+     {{Down(VK_CONTROL), Down(VK_MENU), Down(VK_F8)}, {}, {Down(VK_CONTROL), Down(VK_F8)}},
+     "F.."},
+    {"no modifiers wanted: any held modifier stops it",
+     VK_F8,
+     0,
+     0,
+     {{Down(VK_F8)}, {}, {Down(VK_SHIFT), Down(VK_F8)}},
+     "F.."},
+    {"press and release between two ticks: nothing",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}},
+     "..."},
+    {"a tap between held ticks neither fires again nor rearms",
+     VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_F8)},
+      {Down(VK_CONTROL), Tapped(VK_F8)},
+      {Down(VK_CONTROL), Down(VK_F8)}},
+     "F.."},
+    {"a key above 255 is examined by its low byte", VK_F8 + 256, 2, 0, HOLD_THEN_PRESS_AGAIN,
+     ".F...F."},
+    {"F8 and Ctrl arriving in the same tick fire",
+     VK_F8,
+     2,
+     0,
+     {{}, {Down(VK_CONTROL), Down(VK_F8)}},
+     ".F"},
 };
 
 const ScriptCase RELEASE_CASES[] = {
-    {"nothing at the press, once at the first up tick", -VK_F8, 2, 0,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL)}, {Down(VK_CONTROL)},
-      {Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL)}},
+    {"nothing at the press, once at the first up tick",
+     -VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_F8)},
+      {Down(VK_CONTROL), Down(VK_F8)},
+      {Down(VK_CONTROL)},
+      {Down(VK_CONTROL)},
+      {Down(VK_CONTROL), Down(VK_F8)},
+      {Down(VK_CONTROL)}},
      "..F..F"},
-    {"modifiers are sampled at the release: Ctrl added while F8 is down", -VK_F8, 2, 0,
-     {{Down(VK_F8)}, {Down(VK_F8), Down(VK_CONTROL)}, {Down(VK_CONTROL)}}, "..F"},
-    {"modifiers are sampled at the release: Ctrl let go first", -VK_F8, 2, 0,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_F8)}, {}}, "..."},
-    {"a tap after the press counts as the release", -VK_F8, 2, 0,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}}, ".F."},
-    {"a tap alone is not a press", -VK_F8, 2, 0, {{Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}}, ".."},
+    {"modifiers are sampled at the release: Ctrl added while F8 is down",
+     -VK_F8,
+     2,
+     0,
+     {{Down(VK_F8)}, {Down(VK_F8), Down(VK_CONTROL)}, {Down(VK_CONTROL)}},
+     "..F"},
+    {"modifiers are sampled at the release: Ctrl let go first",
+     -VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_F8)}, {}},
+     "..."},
+    {"a tap after the press counts as the release",
+     -VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}},
+     ".F."},
+    {"a tap alone is not a press",
+     -VK_F8,
+     2,
+     0,
+     {{Down(VK_CONTROL), Tapped(VK_F8)}, {Down(VK_CONTROL)}},
+     ".."},
 };
 
 const ScriptCase SECOND_KEY_CASES[] = {
-    {"second key held at the press: fires", VK_F8, 2, VK_A, {{Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}}, "F"},
-    {"second key not held: the press is consumed", VK_F8, 2, VK_A,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}}, ".."},
-    {"second key only tapped: not held", VK_F8, 2, VK_A, {{Down(VK_CONTROL), Tapped(VK_A), Down(VK_F8)}}, "."},
-    {"negative second key: its low byte, held", VK_F8, 2, -VK_A, {{Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}}, "F"},
-    {"second key in release mode: sampled at the release", -VK_F8, 2, VK_A,
-     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_A)}}, ".F"},
+    {"second key held at the press: fires",
+     VK_F8,
+     2,
+     VK_A,
+     {{Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}},
+     "F"},
+    {"second key not held: the press is consumed",
+     VK_F8,
+     2,
+     VK_A,
+     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}},
+     ".."},
+    {"second key only tapped: not held",
+     VK_F8,
+     2,
+     VK_A,
+     {{Down(VK_CONTROL), Tapped(VK_A), Down(VK_F8)}},
+     "."},
+    {"negative second key: its low byte, held",
+     VK_F8,
+     2,
+     -VK_A,
+     {{Down(VK_CONTROL), Down(VK_A), Down(VK_F8)}},
+     "F"},
+    {"second key in release mode: sampled at the release",
+     -VK_F8,
+     2,
+     VK_A,
+     {{Down(VK_CONTROL), Down(VK_F8)}, {Down(VK_CONTROL), Down(VK_A)}},
+     ".F"},
 };
 
 // Every key down, the last entry included: still no key named by byte 0.
@@ -155,7 +249,8 @@ TEST_F(PollTest, ReleaseModeStateWalksPressedReleasedConsumedIdle) {
 
 TEST_F(PollTest, EveryTickReadsKeysOneTo255InAscendingOrderWhateverTheRecords) {
     std::vector<Call> ascending;
-    for (int code = 1; code <= 255; ++code) ascending.push_back({"GetAsyncKeyState", {Arg(code)}, ""});
+    for (int code = 1; code <= 255; ++code)
+        ascending.push_back({"GetAsyncKeyState", {Arg(code)}, ""});
     auto one_tick_reads = [] {
         fake::ClearCalls();
         RunTick({Down(VK_CONTROL), Down(VK_F8), Down(VK_A)});
@@ -169,10 +264,10 @@ TEST_F(PollTest, EveryTickReadsKeysOneTo255InAscendingOrderWhateverTheRecords) {
 }
 
 TEST_F(PollTest, RecordsAreExaminedInSlotOrderAndEachTracksItsOwnPress) {
-    RegisterHotkey(CallbackA, VK_F8, 2);       // 1000001
-    RegisterHotkey(CallbackB, VK_F8, 2 + 4);   // 1000002
-    RegisterHotkey(CallbackA, -VK_F8, 2);      // 1000003
-    RegisterHotkey(CallbackB, VK_A, 2);        // 1000004
+    RegisterHotkey(CallbackA, VK_F8, 2);      // 1000001
+    RegisterHotkey(CallbackB, VK_F8, 2 + 4);  // 1000002
+    RegisterHotkey(CallbackA, -VK_F8, 2);     // 1000003
+    RegisterHotkey(CallbackB, VK_A, 2);       // 1000004
     RunTick({Down(VK_CONTROL), Down(VK_F8), Down(VK_A)});
     RunTick({Down(VK_CONTROL)});
     EXPECT_EQ(Firings(), (std::vector<Firing>{{'A', 1000001}, {'B', 1000004}, {'A', 1000003}}));
@@ -196,8 +291,9 @@ TEST_F(PollTest, ThreadThatCannotStartLeavesNoHandleToCloseAndThePressConsumed) 
     RegisterHotkey(CallbackA, VK_F8, 2);
     RunTick({Down(VK_CONTROL), Down(VK_F8)});
     RunTick({Down(VK_CONTROL), Down(VK_F8)});
-    EXPECT_TRUE(SameCalls(fake::CallsNamed({"CreateThread", "CloseHandle"}),
-                          {{"CreateThread", {Arg(reinterpret_cast<void*>(&CallbackA)), 1000001}, ""}}));
+    EXPECT_TRUE(
+        SameCalls(fake::CallsNamed({"CreateThread", "CloseHandle"}),
+                  {{"CreateThread", {Arg(reinterpret_cast<void*>(&CallbackA)), 1000001}, ""}}));
 }
 
 TEST_F(PollTest, DirectDispatchCallsOnThePollingThreadAndStartsNoThread) {

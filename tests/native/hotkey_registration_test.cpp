@@ -57,7 +57,8 @@ TEST_F(RegistrationTest, OtherCombinationsGetTheNextIdsWithoutASecondTimer) {
         ++expected_id;
     }
     EXPECT_EQ(Hotkeys->records.count, 5u);
-    for (size_t slot = 1; slot <= 5; ++slot) EXPECT_EQ(Record(slot).id, HOTKEY_ID_BASE + static_cast<int32_t>(slot));
+    for (size_t slot = 1; slot <= 5; ++slot)
+        EXPECT_EQ(Record(slot).id, HOTKEY_ID_BASE + static_cast<int32_t>(slot));
     EXPECT_TRUE(SameCalls(fake::CallsNamed({"SetTimer"}), {PollTimer(10)}));
     // A repeat of a later slot finds that slot, not the first.
     EXPECT_EQ(RegisterHotkey(CallbackA, -VK_F8, 2), 1000003);

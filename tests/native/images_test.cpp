@@ -13,7 +13,8 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     std::vector<uint8_t> bytes;
     if (FILE* const file = std::fopen(path.c_str(), "rb")) {
         uint8_t chunk[4096];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+            bytes.insert(bytes.end(), chunk, chunk + n);
         std::fclose(file);
     }
     return bytes;
@@ -39,22 +40,23 @@ protected:
 
 TEST_F(ToolIcon, HasTheExactOneEntryFormat) {
     ASSERT_EQ(icon.size(), 16958u);
-    EXPECT_EQ(U16(icon, 0), 0u);   // reserved
-    EXPECT_EQ(U16(icon, 2), 1u);   // icon
-    EXPECT_EQ(U16(icon, 4), 1u);   // one entry
-    EXPECT_EQ(icon[6], 64);        // width
-    EXPECT_EQ(icon[7], 64);        // height
-    EXPECT_EQ(U16(icon, 12), 32u); // bits per pixel
+    EXPECT_EQ(U16(icon, 0), 0u);    // reserved
+    EXPECT_EQ(U16(icon, 2), 1u);    // icon
+    EXPECT_EQ(U16(icon, 4), 1u);    // one entry
+    EXPECT_EQ(icon[6], 64);         // width
+    EXPECT_EQ(icon[7], 64);         // height
+    EXPECT_EQ(U16(icon, 12), 32u);  // bits per pixel
     EXPECT_EQ(U32(icon, 14), 16936u);
     EXPECT_EQ(U32(icon, 18), 22u);
-    EXPECT_EQ(U32(icon, 22), 40u);       // BITMAPINFOHEADER
-    EXPECT_EQ(U32(icon, 26), 64u);       // width at image offset 4
-    EXPECT_EQ(U32(icon, 30), 128u);      // twice the height at image offset 8
+    EXPECT_EQ(U32(icon, 22), 40u);   // BITMAPINFOHEADER
+    EXPECT_EQ(U32(icon, 26), 64u);   // width at image offset 4
+    EXPECT_EQ(U32(icon, 30), 128u);  // twice the height at image offset 8
     EXPECT_EQ(U16(icon, 36), 32u);
 }
 
 TEST_F(ToolIcon, EmbeddedCopyIsTheSameFile) {
-    std::vector<uint8_t> const text = ReadFile(std::string(ZENA_GENERATED_DIR) + "/tool_icon_bytes.cpp");
+    std::vector<uint8_t> const text =
+        ReadFile(std::string(ZENA_GENERATED_DIR) + "/tool_icon_bytes.cpp");
     std::string const source(text.begin(), text.end());
     std::string expected;
     for (size_t i = 0; i < icon.size(); ++i) {

@@ -24,12 +24,20 @@ TEST(CaptionFontRule, StoredFontOnlyOnNt4To52) {
         uint32_t version;
         bool classic;
     } const cases[] = {
-        {0x00000004, true} /* NT 4.0 */,   {0x00000005, true} /* 2000 */,  {0x00000105, true} /* XP */,
-        {0x00000205, true} /* 2003 */,     {0x00000305, false},           {0x00000006, false} /* Vista */,
-        {0x00000206, false} /* 8 and up */, {0x0000000A, false},          {0x00003303, false} /* NT 3.51 */,
-        {0xC0000A04, false} /* 98 */,      {0x80000004, false} /* 95 */,
+        {0x00000004, true} /* NT 4.0 */,
+        {0x00000005, true} /* 2000 */,
+        {0x00000105, true} /* XP */,
+        {0x00000205, true} /* 2003 */,
+        {0x00000305, false},
+        {0x00000006, false} /* Vista */,
+        {0x00000206, false} /* 8 and up */,
+        {0x0000000A, false},
+        {0x00003303, false} /* NT 3.51 */,
+        {0xC0000A04, false} /* 98 */,
+        {0x80000004, false} /* 95 */,
     };
-    for (const auto& c : cases) EXPECT_EQ(ReportsClassicNt(c.version), c.classic) << std::hex << c.version;
+    for (const auto& c : cases)
+        EXPECT_EQ(ReportsClassicNt(c.version), c.classic) << std::hex << c.version;
 
     os::LogFontA menu_font;
     std::memset(&menu_font, 0, sizeof menu_font);
@@ -125,9 +133,9 @@ TEST(ItemImages, UnpinShowsTheCircledCrossQuitThePowerSymbol) {
 
 TEST(ItemImages, ShadowPaintsEveryVisiblePixelOpaqueInItsColour) {
     uint8_t image[MENU_IMAGE_BYTES] = {};
-    image[3] = 255;                                  // pixel 0 opaque
-    image[4 * 5 + 3] = 1;                            // pixel 5 barely visible
-    image[4 * 9 + 0] = 7;                            // pixel 9 colour without alpha: invisible
+    image[3] = 255;        // pixel 0 opaque
+    image[4 * 5 + 3] = 1;  // pixel 5 barely visible
+    image[4 * 9 + 0] = 7;  // pixel 9 colour without alpha: invisible
     uint8_t shadow[MENU_IMAGE_BYTES];
     std::memset(shadow, 0x55, sizeof shadow);
     ShadowImage(image, os::Rgb(0xCC, 0xBE, 0x9B), shadow);

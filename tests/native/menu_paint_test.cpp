@@ -51,7 +51,8 @@ TEST_F(MenuPaint, OnNt4To52TheStoredFontAndFourMorePixels) {
     fake::TrayState().version = 0x0105;
     EXPECT_EQ(MeasureMenuItem(20001).width, 12 * 7 + 31);
     ASSERT_FALSE(fake::TrayState().fonts_drawn.empty());
-    for (const os::LogFontA& font : fake::TrayState().fonts_drawn) EXPECT_STREQ(font.lfFaceName, "Microsoft YaHei UI");
+    for (const os::LogFontA& font : fake::TrayState().fonts_drawn)
+        EXPECT_STREQ(font.lfFaceName, "Microsoft YaHei UI");
     EXPECT_TRUE(Named("GetMenuFont").empty());
 }
 
@@ -71,8 +72,8 @@ TEST_F(MenuPaint, TheRootIsMeasuredByItsOwnCaption) {
 
 // The drawing calls that carry the look.
 std::vector<Call> LookCalls() {
-    return fake::CallsNamed(
-        {"FillRect", "GradientFillH", "FrameRect", "AlphaBlend", "DrawTextA", "BitBlt", "CreateSolidBrush", "SetTextColor"});
+    return fake::CallsNamed({"FillRect", "GradientFillH", "FrameRect", "AlphaBlend", "DrawTextA",
+                             "BitBlt", "CreateSolidBrush", "SetTextColor"});
 }
 
 // The buffer's context: the first selection of a painting is its bitmap into it.
@@ -131,7 +132,8 @@ TEST_F(MenuPaint, TheSelectedItemIsBlendedOutlinedAndItsIconRaised) {
     std::vector<Call> const brushes = Named("CreateSolidBrush");
     ASSERT_EQ(brushes.size(), 2u);
     EXPECT_EQ(brushes[1].args[0], 0x800000u) << "navy outline";
-    EXPECT_EQ(Named("SetTextColor").at(0).args[1], 0u) << "the caption stays black on the highlight";
+    EXPECT_EQ(Named("SetTextColor").at(0).args[1], 0u)
+        << "the caption stays black on the highlight";
 }
 
 TEST_F(MenuPaint, ADisabledSelectionIsNeitherHighlightedNorRaisedAndGreyed) {
@@ -148,7 +150,8 @@ TEST_F(MenuPaint, TheRootHasNoImage) {
 }
 
 TEST_F(MenuPaint, OneScreenSizedBufferServesEveryItemUntilReleased) {
-    for (int i = 0; i < 5; ++i) DrawMenuItem(MENU_DC, os::Rect{0, 0, 111, 24}, 20001, {i % 2 == 0, false, false});
+    for (int i = 0; i < 5; ++i)
+        DrawMenuItem(MENU_DC, os::Rect{0, 0, 111, 24}, 20001, {i % 2 == 0, false, false});
     std::vector<Call> const made = Named("CreateCompatibleBitmap");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(made[0].args, (std::vector<uintptr_t>{Arg(MENU_DC), 1024, 768}));
@@ -191,8 +194,9 @@ TEST_F(MenuPaint, FiftyOpeningsLeakNothing) {
     size_t const made = Named("CreateCompatibleDC").size() + Named("GetDC").size();
     size_t const given_back = Named("DeleteDC").size() + Named("ReleaseDC").size();
     EXPECT_EQ(made, given_back + 1) << "every context but the buffer's";
-    size_t const objects = Named("CreateCompatibleBitmap").size() + Named("CreateImageBitmap").size() +
-                           Named("CreateSolidBrush").size() + Named("CreateFontIndirectA").size();
+    size_t const objects = Named("CreateCompatibleBitmap").size() +
+                           Named("CreateImageBitmap").size() + Named("CreateSolidBrush").size() +
+                           Named("CreateFontIndirectA").size();
     EXPECT_EQ(objects, Named("DeleteObject").size() + 1) << "every object but the buffer's bitmap";
     ReleaseMenuPaintBuffer();
     EXPECT_TRUE(fake::LiveObjects().empty());

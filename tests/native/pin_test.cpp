@@ -52,7 +52,8 @@ TEST_F(PinTest, FailedPointerReadAsksForTheWindowAtOrigin) {
     fake::State().cursor = {640, 360};
     fake::State().cursor_ok = false;
     PinAt(WINDOW_A);
-    EXPECT_TRUE(SameCalls(fake::CallsNamed({"WindowFromPoint"}), {{"WindowFromPoint", {0, 0}, ""}}));
+    EXPECT_TRUE(
+        SameCalls(fake::CallsNamed({"WindowFromPoint"}), {{"WindowFromPoint", {0, 0}, ""}}));
 }
 
 TEST_F(PinTest, ChildControlIsPinnedAndLaterUnpinnedAsReturned) {

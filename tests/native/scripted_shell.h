@@ -20,10 +20,10 @@ enum class ReadOutcome : uint8_t {
 };
 
 struct ScriptedButton {
-    int32_t id;              // the command id, to tell buttons apart after deletions
-    uint64_t data;           // the data field as the shell stores it (32 bits used in a 32-bit shell)
-    ReadOutcome button_read; // the read of this button's record from the scratch block
-    bool get_fails = false;  // TB_GETBUTTON answers FALSE and writes nothing
+    int32_t id;     // the command id, to tell buttons apart after deletions
+    uint64_t data;  // the data field as the shell stores it (32 bits used in a 32-bit shell)
+    ReadOutcome button_read;  // the read of this button's record from the scratch block
+    bool get_fails = false;   // TB_GETBUTTON answers FALSE and writes nothing
 };
 
 struct OwnerRecord {

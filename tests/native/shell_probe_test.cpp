@@ -34,10 +34,9 @@ void ScriptNtVersion(uint32_t major, uint32_t minor) {
 
 TEST_F(FakeOsTest, ProbeOsClassClassifiesTheReportedNtVersion) {
     NtCase const cases[] = {
-        {0, 0, 4},  {3, 51, 4}, {4, 0, 4},   {4, 90, 4}, {5, 0, 5},  {5, 1, 6},
-        {5, 2, 7},  {5, 3, 0},  {5, 99, 0},  {6, 0, 8},  {6, 1, 9},  {6, 2, 10},
-        {6, 3, 11}, {6, 4, 12}, {6, 5, 0},   {6, 99, 0}, {7, 0, 0},  {10, 0, 0},
-        {UINT32_MAX, 0, 0},
+        {0, 0, 4}, {3, 51, 4}, {4, 0, 4}, {4, 90, 4}, {5, 0, 5},          {5, 1, 6},  {5, 2, 7},
+        {5, 3, 0}, {5, 99, 0}, {6, 0, 8}, {6, 1, 9},  {6, 2, 10},         {6, 3, 11}, {6, 4, 12},
+        {6, 5, 0}, {6, 99, 0}, {7, 0, 0}, {10, 0, 0}, {UINT32_MAX, 0, 0},
     };
     for (const NtCase& c : cases) {
         fake::Reset();
@@ -111,8 +110,10 @@ TEST_F(FakeOsTest, ProbeWow64AsksIsWow64ProcessOnlyWhereItExistsAndSetsTheDataOf
         };
         // The current-process pseudo handle, and a flag that starts at 0.
         if (c.procedure_exists)
-            expected.push_back({"IsWow64Process", {Arg(reinterpret_cast<void*>(procedure)),
-                                                   Arg(os::CURRENT_PROCESS), 0}, ""});
+            expected.push_back(
+                {"IsWow64Process",
+                 {Arg(reinterpret_cast<void*>(procedure)), Arg(os::CURRENT_PROCESS), 0},
+                 ""});
         EXPECT_TRUE(SameCalls(fake::Calls(), expected)) << c.name;
 
         // The exit handler stores both answers before it sweeps (class 0:

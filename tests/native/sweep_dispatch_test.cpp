@@ -23,7 +23,9 @@ uintptr_t const OVERFLOW_TOOLBAR = 0x10060;
 os::WindowHandle W(uintptr_t value) { return reinterpret_cast<os::WindowHandle>(value); }
 
 Call Top(const char* class_name) { return {"FindWindowA", {0}, class_name}; }
-Call Child(uintptr_t parent, const char* class_name) { return {"FindWindowExA", {parent, 0, 0}, class_name}; }
+Call Child(uintptr_t parent, const char* class_name) {
+    return {"FindWindowExA", {parent, 0, 0}, class_name};
+}
 Call Count(uintptr_t toolbar) { return {"SendMessageA", {toolbar, 0x0418, 0, 0}, ""}; }
 
 // The shell's window tree; a window left out of it does not exist.
@@ -55,7 +57,9 @@ std::vector<Call> TrayWalk() {
     return {Top("Shell_TrayWnd"), Child(TRAY, "TrayNotifyWnd"), Child(NOTIFY, "SysPager"),
             Child(PAGER, "ToolbarWindow32")};
 }
-std::vector<Call> OverflowWalk() { return {Top("NotifyIconOverflowWindow"), Child(OVERFLOW, "ToolbarWindow32")}; }
+std::vector<Call> OverflowWalk() {
+    return {Top("NotifyIconOverflowWindow"), Child(OVERFLOW, "ToolbarWindow32")};
+}
 std::vector<Call> Join(std::initializer_list<std::vector<Call>> parts) {
     std::vector<Call> all;
     for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
@@ -98,13 +102,15 @@ TEST_F(FakeOsTest, SweepNotificationAreaVisitsTheToolbarsItsVersionClassHas) {
          Join({{Top("Shell_TrayWnd")}, OverflowWalk(), {Count(OVERFLOW_TOOLBAR)}})},
         {"tray walk broken in the middle", 10, no_pager,
          Join({{Top("Shell_TrayWnd"), Child(TRAY, "TrayNotifyWnd"), Child(NOTIFY, "SysPager")},
-               OverflowWalk(), {Count(OVERFLOW_TOOLBAR)}})},
+               OverflowWalk(),
+               {Count(OVERFLOW_TOOLBAR)}})},
         {"no shell at all", 9, no_shell, {Top("Shell_TrayWnd"), Top("NotifyIconOverflowWindow")}},
         // A handle negative as a signed 32-bit value is not swept.
         {"negative tray toolbar handle", 9, FullTree(0x80000040),
          Join({{Top("Shell_TrayWnd"), Child(TRAY, "TrayNotifyWnd"), Child(NOTIFY, "SysPager"),
                 Child(PAGER, "ToolbarWindow32")},
-               OverflowWalk(), {Count(OVERFLOW_TOOLBAR)}})},
+               OverflowWalk(),
+               {Count(OVERFLOW_TOOLBAR)}})},
         {"unrecognised version", 0, FullTree(), {}},
         {"2000", 5, FullTree(), {}},
         {"NT 4", 4, FullTree(), {}},
@@ -117,7 +123,8 @@ TEST_F(FakeOsTest, SweepNotificationAreaVisitsTheToolbarsItsVersionClassHas) {
         InstallTree(c.tree);
         OsClass = c.os_class;
         SweepNotificationArea();
-        EXPECT_TRUE(SameCalls(fake::CallsNamed({"FindWindowA", "FindWindowExA", "SendMessageA"}), c.expected))
+        EXPECT_TRUE(SameCalls(fake::CallsNamed({"FindWindowA", "FindWindowExA", "SendMessageA"}),
+                              c.expected))
             << c.name;
     }
 }
@@ -145,15 +152,19 @@ TEST_F(FakeOsTest, HostWindowDestroyingProbesThenSweepsWithTheProbedLayout) {
         ScriptedShell shell;
         shell.toolbar = W(TRAY_TOOLBAR);
         shell.shell_is_64_bit = c.shell_is_64_bit;
-        shell.owners = {{0x01000000, {0x000100A2, ReadOutcome::FULL}}, {0x01000100, {0x000200B4, ReadOutcome::FULL}}};
+        shell.owners = {{0x01000000, {0x000100A2, ReadOutcome::FULL}},
+                        {0x01000100, {0x000200B4, ReadOutcome::FULL}}};
         shell.live_windows = {0x000100A2};
-        shell.buttons = {{100, 0x01000000, ReadOutcome::FULL}, {101, 0x01000100, ReadOutcome::FULL}};
+        shell.buttons = {{100, 0x01000000, ReadOutcome::FULL},
+                         {101, 0x01000100, ReadOutcome::FULL}};
         InstallScriptedShell(shell);
         InstallTree(FullTree());
         fake::State().proc_result = reinterpret_cast<os::ProcAddress>(0x7001234);
         fake::State().wow64_flag = c.wow64_flag;
         fake::State().environment_word = [c](uintptr_t address) {
-            return address == 0x7ffdf000 + 0xA4 ? c.major : address == 0x7ffdf000 + 0xA8 ? c.minor : 0u;
+            return address == 0x7ffdf000 + 0xA4   ? c.major
+                   : address == 0x7ffdf000 + 0xA8 ? c.minor
+                                                  : 0u;
         };
         HostWindowDestroying();
         EXPECT_EQ(shell.deleted_ids, c.deleted) << c.name;

@@ -40,10 +40,14 @@ int main(int argc, char** argv) {
     std::vector<std::string> corpus;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
-        if (arg == "--seconds" && i + 1 < argc) seconds = std::atof(argv[++i]);
-        else if (arg == "--iterations" && i + 1 < argc) iterations = std::strtoul(argv[++i], nullptr, 0);
-        else if (arg == "--seed" && i + 1 < argc) seed = std::strtoul(argv[++i], nullptr, 0);
-        else corpus.push_back(arg);
+        if (arg == "--seconds" && i + 1 < argc)
+            seconds = std::atof(argv[++i]);
+        else if (arg == "--iterations" && i + 1 < argc)
+            iterations = std::strtoul(argv[++i], nullptr, 0);
+        else if (arg == "--seed" && i + 1 < argc)
+            seed = std::strtoul(argv[++i], nullptr, 0);
+        else
+            corpus.push_back(arg);
     }
     std::signal(SIGABRT, SaveCurrent);
 
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
     unsigned long done = 0;
     for (; done < iterations; ++done) {
         if ((done & 255) == 0 &&
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > seconds)
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
+                seconds)
             break;
         std::vector<uint8_t> input(random() % 120);
         for (uint8_t& byte : input) byte = static_cast<uint8_t>(random());
@@ -65,8 +70,11 @@ int main(int argc, char** argv) {
         if (!input.empty() && random() % 4 != 0) input[0] &= 0x01;
         Run(input);
     }
-    double const elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("sweep_fuzz: %zu corpus inputs, %lu generated inputs in %.2f s (seed %lu), no rule broken\n",
-                corpus.size(), done, elapsed, seed);
+    double const elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf(
+        "sweep_fuzz: %zu corpus inputs, %lu generated inputs in %.2f s (seed %lu), no rule "
+        "broken\n",
+        corpus.size(), done, elapsed, seed);
     return 0;
 }

@@ -84,14 +84,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint64_t const owner_at = OWNER_BASE + (owner_byte % OWNER_COUNT) * 0x40;
         uint64_t value = owner_at;
         switch ((kind >> 2) & 7) {
-            case 1: value = NO_OWNER_RECORD; break;
-            case 2: value = owner_at | (static_cast<uint64_t>((kind >> 5) | 1) << 32); break;  // above 4 GiB
-            case 3: value = UNMAPPED; break;
-            case 4: value = 0; break;
-            case 5: value = UINT64_MAX; break;
-            default: break;
+            case 1:
+                value = NO_OWNER_RECORD;
+                break;
+            case 2:
+                value = owner_at | (static_cast<uint64_t>((kind >> 5) | 1) << 32);
+                break;  // above 4 GiB
+            case 3:
+                value = UNMAPPED;
+                break;
+            case 4:
+                value = 0;
+                break;
+            case 5:
+                value = UINT64_MAX;
+                break;
+            default:
+                break;
         }
-        shell.buttons.push_back({static_cast<int32_t>(1000 + i), value, Outcome(kind), (owner_byte & 0x80) != 0});
+        shell.buttons.push_back(
+            {static_cast<int32_t>(1000 + i), value, Outcome(kind), (owner_byte & 0x80) != 0});
     }
 
     ButtonDataOffset = shell.shell_is_64_bit ? BUTTON_DATA_OFFSET_64 : BUTTON_DATA_OFFSET_32;
@@ -99,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (flags & 2) fake::State().open_process_result = nullptr;
     if (flags & 4) fake::State().alloc_result = 0;
     if (flags & 32)
-        fake::State().send_message = [](os::WindowHandle, uint32_t, uintptr_t, intptr_t) -> intptr_t { return -3; };
+        fake::State().send_message = [](os::WindowHandle, uint32_t, uintptr_t,
+                                        intptr_t) -> intptr_t { return -3; };
 
     // The scan gives up after 16 refused indexes in a row (past a toolbar's
     // real end); buttons after such a run are never reached.
@@ -127,7 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (allocated && deleted != expected) Broken("a verifiably dead button was kept");
     if (!allocated && !deleted.empty()) Broken("deletions without a scan");
     for (size_t i = 1; i < shell.delete_indexes.size(); ++i)
-        if (shell.delete_indexes[i] >= shell.delete_indexes[i - 1]) Broken("deletions not strictly descending");
+        if (shell.delete_indexes[i] >= shell.delete_indexes[i - 1])
+            Broken("deletions not strictly descending");
     if (shell.get_button_with_null_block) Broken("TB_GETBUTTON with a null address");
 
     size_t opens = 0, closes = 0, allocs = 0, frees = 0;
@@ -137,13 +151,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (call.name == "VirtualAllocEx") ++allocs;
         if (call.name == "CloseHandle") {
             ++closes;
-            if (call.args != std::vector<uintptr_t>{process}) Broken("closed a handle it did not open");
+            if (call.args != std::vector<uintptr_t>{process})
+                Broken("closed a handle it did not open");
             if (i + 1 != calls.size()) Broken("used the shell after closing its handle");
         }
         if (call.name == "VirtualFreeEx") {
             ++frees;
-            if (call.args != std::vector<uintptr_t>{process, block, 0, 0x8000}) Broken("released the wrong block");
-            if (i + 2 != calls.size()) Broken("the block was not released just before the handle was closed");
+            if (call.args != std::vector<uintptr_t>{process, block, 0, 0x8000})
+                Broken("released the wrong block");
+            if (i + 2 != calls.size())
+                Broken("the block was not released just before the handle was closed");
         }
         if (call.name == "ReadProcessMemory" && (call.args[0] != process || !allocated))
             Broken("read the shell without an open handle and a block");

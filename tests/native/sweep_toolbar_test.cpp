@@ -11,7 +11,7 @@ namespace {
 using fake::Arg;
 using fake::Call;
 
-constexpr uintptr_t PROCESS = 0x2000;  // the fake's default OpenProcess result
+constexpr uintptr_t PROCESS = 0x2000;    // the fake's default OpenProcess result
 constexpr uintptr_t BLOCK = 0x00500000;  // the fake's default VirtualAllocEx result
 
 // Owner records in the shell's memory and the windows they name.
@@ -71,19 +71,20 @@ protected:
 TEST_F(SweepToolbarTest, OneDeadButtonTakesEveryStepInOrder) {
     Buttons({{DEAD_RECORD, ReadOutcome::FULL}});
     SweepToolbar(shell.toolbar);
-    EXPECT_TRUE(SameCalls(fake::Calls(), {
-        SendMessage(0x0418, 0, 0),
-        {"GetWindowThreadProcessId", {0x10080}, ""},
-        {"OpenProcess", {0x001F0FFF, 0, 0x1234}, ""},
-        {"VirtualAllocEx", {PROCESS, 0, 4096, 0x1000, 0x04}, ""},
-        SendMessage(0x0417, 0, BLOCK),
-        ReadMemory(BLOCK),
-        ReadMemory(DEAD_RECORD),
-        {"IsWindow", {DEAD_WINDOW}, ""},
-        SendMessage(0x0416, 0, 0),
-        Release(),
-        Close(),
-    }));
+    EXPECT_TRUE(
+        SameCalls(fake::Calls(), {
+                                     SendMessage(0x0418, 0, 0),
+                                     {"GetWindowThreadProcessId", {0x10080}, ""},
+                                     {"OpenProcess", {0x001F0FFF, 0, 0x1234}, ""},
+                                     {"VirtualAllocEx", {PROCESS, 0, 4096, 0x1000, 0x04}, ""},
+                                     SendMessage(0x0417, 0, BLOCK),
+                                     ReadMemory(BLOCK),
+                                     ReadMemory(DEAD_RECORD),
+                                     {"IsWindow", {DEAD_WINDOW}, ""},
+                                     SendMessage(0x0416, 0, 0),
+                                     Release(),
+                                     Close(),
+                                 }));
     EXPECT_TRUE(shell.buttons.empty());
 }
 
@@ -102,13 +103,29 @@ TEST_F(SweepToolbarTest, EarlyEndsTouchNothingBeyondWhatWasAcquiredAndReleaseTha
         {"no buttons", true, 0, 0x1234, false, false, {"SendMessageA"}},
         {"negative count", true, -5, 0x1234, false, false, {"SendMessageA"}},
         {"no process id", false, 0, 0, false, false, {"SendMessageA", "GetWindowThreadProcessId"}},
-        {"negative process id", false, 0, 0x80000004, false, false,
+        {"negative process id",
+         false,
+         0,
+         0x80000004,
+         false,
+         false,
          {"SendMessageA", "GetWindowThreadProcessId"}},
-        {"cannot open the shell", false, 0, 0x1234, true, false,
+        {"cannot open the shell",
+         false,
+         0,
+         0x1234,
+         true,
+         false,
          {"SendMessageA", "GetWindowThreadProcessId", "OpenProcess"}},
         // Never a TB_GETBUTTON with a null address; the handle is still closed.
-        {"no scratch block", false, 0, 0x1234, false, true,
-         {"SendMessageA", "GetWindowThreadProcessId", "OpenProcess", "VirtualAllocEx", "CloseHandle"}},
+        {"no scratch block",
+         false,
+         0,
+         0x1234,
+         false,
+         true,
+         {"SendMessageA", "GetWindowThreadProcessId", "OpenProcess", "VirtualAllocEx",
+          "CloseHandle"}},
     };
     for (const EarlyEndCase& c : cases) {
         fake::Reset();
@@ -145,8 +162,9 @@ TEST_F(SweepToolbarTest, DeadButtonsAtTwoAndFiveGoHighestFirstAndLiveNeighboursS
         SweepToolbar(shell.toolbar);
         std::vector<Call> const calls = fake::Calls();
         ASSERT_GE(calls.size(), 4u);
-        EXPECT_TRUE(SameCalls({calls.end() - 4, calls.end()},
-                              {SendMessage(0x0416, 5, 0), SendMessage(0x0416, 2, 0), Release(), Close()}))
+        EXPECT_TRUE(
+            SameCalls({calls.end() - 4, calls.end()},
+                      {SendMessage(0x0416, 5, 0), SendMessage(0x0416, 2, 0), Release(), Close()}))
             << (is_64_bit ? "64-bit shell" : "32-bit shell");
         EXPECT_EQ(shell.deleted_ids, (std::vector<int32_t>{105, 102}));
         EXPECT_EQ(RemainingIds(), (std::vector<int32_t>{100, 101, 103, 104, 106}));
@@ -177,8 +195,8 @@ TEST_F(SweepToolbarTest, ButtonsThatCannotBeVerifiedDeadAreLeftAlone) {
         {"owner record unmapped", UNMAPPED_RECORD, ReadOutcome::FULL, true},
         {"owner record holds a null handle", NULL_OWNER_RECORD, ReadOutcome::FULL, true},
         {"no owner record", NO_OWNER_RECORD, ReadOutcome::FULL, false},
-        {"above 4 GiB, low half at a dead record", 0x00000001'00000000 | DEAD_RECORD, ReadOutcome::FULL,
-         false},
+        {"above 4 GiB, low half at a dead record", 0x00000001'00000000 | DEAD_RECORD,
+         ReadOutcome::FULL, false},
         {"all ones in 64 bits", UINT64_MAX, ReadOutcome::FULL, false},
     };
     for (const LeftAloneCase& c : cases) {
@@ -193,12 +211,15 @@ TEST_F(SweepToolbarTest, ButtonsThatCannotBeVerifiedDeadAreLeftAlone) {
             SweepToolbar(shell.toolbar);
             std::vector<int32_t> const expected_deleted =
                 first ? std::vector<int32_t>{} : std::vector<int32_t>{100};
-            EXPECT_EQ(shell.deleted_ids, expected_deleted) << c.name << (first ? ", first" : ", second");
+            EXPECT_EQ(shell.deleted_ids, expected_deleted)
+                << c.name << (first ? ", first" : ", second");
             // Two button records, the neighbour's owner, and the row's owner
             // only where its data value may be followed.
-            EXPECT_EQ(fake::CallsNamed({"ReadProcessMemory"}).size(), c.owner_read_expected ? 4u : 3u)
+            EXPECT_EQ(fake::CallsNamed({"ReadProcessMemory"}).size(),
+                      c.owner_read_expected ? 4u : 3u)
                 << c.name;
-            EXPECT_TRUE(SameCalls(fake::CallsNamed({"VirtualFreeEx", "CloseHandle"}), {Release(), Close()}));
+            EXPECT_TRUE(SameCalls(fake::CallsNamed({"VirtualFreeEx", "CloseHandle"}),
+                                  {Release(), Close()}));
         }
     }
 }
@@ -206,7 +227,9 @@ TEST_F(SweepToolbarTest, ButtonsThatCannotBeVerifiedDeadAreLeftAlone) {
 // The shell may remove buttons after the count: TB_GETBUTTON then fails and
 // the block still holds the previous, dead button's record.
 TEST_F(SweepToolbarTest, AButtonTheToolbarDoesNotWriteIsNotJudgedByTheRecordBefore) {
-    Buttons({{DEAD_RECORD, ReadOutcome::FULL}, {LIVE_RECORD, ReadOutcome::FULL}, {DEAD_RECORD, ReadOutcome::FULL}});
+    Buttons({{DEAD_RECORD, ReadOutcome::FULL},
+             {LIVE_RECORD, ReadOutcome::FULL},
+             {DEAD_RECORD, ReadOutcome::FULL}});
     shell.buttons[1].get_fails = true;
     SweepToolbar(shell.toolbar);
     EXPECT_EQ(shell.deleted_ids, (std::vector<int32_t>{102, 100}));
@@ -239,13 +262,15 @@ TEST_F(SweepToolbarTest, TheToolsOwnButtonSurvivesBecauseItsWindowIsAlive) {
     constexpr uint32_t HOST_WINDOW = 0x000300C6;
     shell.owners[HOST_RECORD] = {HOST_WINDOW, ReadOutcome::FULL};
     shell.live_windows.insert(HOST_WINDOW);
-    Buttons({{DEAD_RECORD, ReadOutcome::FULL}, {HOST_RECORD, ReadOutcome::FULL}, {DEAD_RECORD, ReadOutcome::FULL}});
+    Buttons({{DEAD_RECORD, ReadOutcome::FULL},
+             {HOST_RECORD, ReadOutcome::FULL},
+             {DEAD_RECORD, ReadOutcome::FULL}});
     UseShell(true);
     SweepToolbar(shell.toolbar);
     EXPECT_EQ(RemainingIds(), (std::vector<int32_t>{101}));
-    EXPECT_TRUE(SameCalls(fake::CallsNamed({"IsWindow"}),
-                          {{"IsWindow", {DEAD_WINDOW}, ""}, {"IsWindow", {HOST_WINDOW}, ""},
-                           {"IsWindow", {DEAD_WINDOW}, ""}}));
+    EXPECT_TRUE(SameCalls(fake::CallsNamed({"IsWindow"}), {{"IsWindow", {DEAD_WINDOW}, ""},
+                                                           {"IsWindow", {HOST_WINDOW}, ""},
+                                                           {"IsWindow", {DEAD_WINDOW}, ""}}));
 }
 
 }  // namespace

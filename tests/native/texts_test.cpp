@@ -40,10 +40,13 @@ const TextCase TEXTS[] = {
 };
 
 TEST(Texts, DecodeFromCodePage936ToTheirChineseText) {
-    for (const TextCase& text : TEXTS) EXPECT_EQ(FromCp936(text.stored), text.expected_utf8) << text.name;
+    for (const TextCase& text : TEXTS)
+        EXPECT_EQ(FromCp936(text.stored), text.expected_utf8) << text.name;
 }
 
-TEST(Texts, TooltipIs45BytesSoNothingIsCutAt62) { EXPECT_EQ(std::string(TEXT_TOOLTIP).size(), 45u); }
+TEST(Texts, TooltipIs45BytesSoNothingIsCutAt62) {
+    EXPECT_EQ(std::string(TEXT_TOOLTIP).size(), 45u);
+}
 
 TEST(Texts, MenuDefinitionIsRootThenUnpinThenQuit) {
     ASSERT_EQ(MENU_ENTRY_COUNT, 3);

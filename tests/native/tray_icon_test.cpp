@@ -15,7 +15,9 @@ namespace {
 using fake::Arg;
 using fake::Call;
 
-std::vector<uint8_t> ToolIconFile() { return {TOOL_ICON_FILE, TOOL_ICON_FILE + TOOL_ICON_FILE_SIZE}; }
+std::vector<uint8_t> ToolIconFile() {
+    return {TOOL_ICON_FILE, TOOL_ICON_FILE + TOOL_ICON_FILE_SIZE};
+}
 
 void Put32(std::vector<uint8_t>& file, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
@@ -72,16 +74,18 @@ using MakeIcon = FakeTrayTest;
 TEST_F(MakeIcon, AsksForTheImagesOwnSizeWithFormatVersion3) {
     os::IconHandle const icon = MakeIconFromFile(TOOL_ICON_FILE, TOOL_ICON_FILE_SIZE);
     EXPECT_NE(icon, nullptr);
-    EXPECT_TRUE(SameCalls(fake::Calls(), {Call{"CreateIconFromResourceEx",
-                                               {Arg(TOOL_ICON_FILE + 22), 16936, 0x00030000, 64, 64, 0},
-                                               ""}}));
+    EXPECT_TRUE(
+        SameCalls(fake::Calls(), {Call{"CreateIconFromResourceEx",
+                                       {Arg(TOOL_ICON_FILE + 22), 16936, 0x00030000, 64, 64, 0},
+                                       ""}}));
 }
 
 TEST_F(MakeIcon, FallsBackToCreateIconFromResource) {
     fake::TrayState().icon_ex_fails = true;
     EXPECT_NE(MakeIconFromFile(TOOL_ICON_FILE, TOOL_ICON_FILE_SIZE), nullptr);
-    EXPECT_TRUE(SameCalls(Named("CreateIconFromResource"),
-                          {Call{"CreateIconFromResource", {Arg(TOOL_ICON_FILE + 22), 16936, 0x00030000}, ""}}));
+    EXPECT_TRUE(SameCalls(
+        Named("CreateIconFromResource"),
+        {Call{"CreateIconFromResource", {Arg(TOOL_ICON_FILE + 22), 16936, 0x00030000}, ""}}));
 }
 
 TEST_F(MakeIcon, GivesNoIconWhenBothWaysFailOrTheFileIsUnusable) {
@@ -101,7 +105,11 @@ TEST(Tooltip, CopiesAtMost62BytesAndAlwaysTerminates) {
         const char* text;
         size_t expected_length;
     } const cases[] = {
-        {nullptr, 0}, {"", 0}, {TEXT_TOOLTIP, 45}, {exactly_62.c_str(), 62}, {long_text.c_str(), 62},
+        {nullptr, 0},
+        {"", 0},
+        {TEXT_TOOLTIP, 45},
+        {exactly_62.c_str(), 62},
+        {long_text.c_str(), 62},
     };
     for (const Case& c : cases) {
         char tip[64];
@@ -111,7 +119,8 @@ TEST(Tooltip, CopiesAtMost62BytesAndAlwaysTerminates) {
         if (c.text) {
             EXPECT_EQ(std::memcmp(tip, c.text, c.expected_length), 0);
         }
-        for (size_t i = c.expected_length; i < sizeof tip; ++i) EXPECT_EQ(tip[i], 0) << "byte " << i;
+        for (size_t i = c.expected_length; i < sizeof tip; ++i)
+            EXPECT_EQ(tip[i], 0) << "byte " << i;
     }
 }
 
@@ -132,15 +141,18 @@ using SetTrayIconTest = FakeTrayTest;
 
 os::WindowHandle const HOST = reinterpret_cast<os::WindowHandle>(0x4242);
 
-Call Notify(uint32_t message, uint32_t flags, uint32_t callback, os::IconHandle icon, const char* tip) {
-    return Call{"Shell_NotifyIconA", {message, 88, Arg(HOST), 100, flags, callback, Arg(icon)}, tip};
+Call Notify(uint32_t message, uint32_t flags, uint32_t callback, os::IconHandle icon,
+            const char* tip) {
+    return Call{
+        "Shell_NotifyIconA", {message, 88, Arg(HOST), 100, flags, callback, Arg(icon)}, tip};
 }
 
 // Everything past the copied tip is zero: the record was cleared first.
 void ExpectClearedRecords() {
     for (const os::NotifyIconDataA& data : fake::TrayState().notifications) {
         size_t const tip_length = std::strlen(data.szTip);
-        for (size_t i = tip_length; i < sizeof data.szTip; ++i) EXPECT_EQ(data.szTip[i], 0) << "tip byte " << i;
+        for (size_t i = tip_length; i < sizeof data.szTip; ++i)
+            EXPECT_EQ(data.szTip[i], 0) << "tip byte " << i;
     }
 }
 
