@@ -105,10 +105,12 @@ void PressesWhileTheMenuIsOpen() {
     SaveScreenshot("menu-presses");
     Check(IsRunning(s.zena) && Answers(s.host),
           (label + ": after 30 rapid presses zena runs and its main thread answers").c_str());
-    if (delivered > 0)
-        Check(
-            pinned || open_after,
-            (label + ": the presses pinned the target, or the menu still holds the input").c_str());
+    // The menu's own loop dispatches the poll timer: presses still pin.
+    if (delivered > 0 && open_after)
+        Check(pinned, (label + ": presses while the menu is open pin the target").c_str());
+    else
+        Skip((label + ": presses while the menu is open pin the target").c_str(),
+             "no injected key reached the key state, or the menu closed meanwhile");
     // Escape closes a menu still open; then the usual close.
     if (HWND const still = FindTrayMenu(s.zena.pid)) {
         PostMessageA(still, WM_KEYDOWN, VK_ESCAPE, 1);

@@ -34,6 +34,7 @@ struct StandinReport {
     std::string overflow;  // the same for the overflow toolbar
     int foreign_blocks = -1;
     long get_button_calls = -1;
+    std::string mapped_since;  // " id id ..." of buttons whose free address got mapped
 };
 
 // Starts the stand-in of the shell's bitness in the given mode ("" for the
@@ -51,15 +52,22 @@ void ClearTopmost(HWND window);
 // little more: under Wine a pointer warp re-reads the X keyboard a moment
 // later, letting go of injected keys still held.
 bool PlacePointer(int x, int y);
-// Ctrl+F8 pressed, then both released once window is topmost or the time is
-// up; whether it became topmost, and after how many ms (F8 down to topmost).
-// Under Wine a change of the foreground window (every pin makes one) lets go
-// of injected keys a moment later, when this process handles the focus
-// event. A press whose keys were let go of before anything was pinned is
-// made again (up to five times, counted in wine_drops); a press whose keys
-// stayed down and pinned nothing is a miss.
+// What it took to pin, beyond one press.
+struct PressStats {
+    // Presses whose keys Wine let go of before anything was pinned: under
+    // Wine a change of the foreground window (every pin makes one) or a
+    // pointer warp lets go of injected keys a moment later.
+    int wine_drops = 0;
+    // Presses whose keys stayed down for the whole timeout and pinned nothing.
+    int misses = 0;
+};
+
+// Ctrl+F8 (Ctrl first), both released once window is topmost or the time is
+// up; a press that pinned nothing is made again, up to five presses in all,
+// each counted in stats. Whether it became topmost, and the last press's
+// F8-down-to-topmost time.
 bool PressCtrlF8UntilTopmost(HWND window, DWORD timeout_ms, DWORD* latency_ms = nullptr,
-                             int* wine_drops = nullptr);
+                             PressStats* stats = nullptr);
 
 // --- zena's threads -------------------------------------------------------------
 

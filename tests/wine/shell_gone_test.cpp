@@ -23,18 +23,18 @@ bool PinOver(HWND target, const Process& zena) {
     GetWindowRect(target, &r);
     ClearTopmost(target);
     if (!PlacePointer((r.left + r.right) / 2, (r.top + r.bottom) / 2)) return false;
-    int drops = 0;
+    PressStats stats;
     DWORD latency = 0;
-    bool const pinned = PressCtrlF8UntilTopmost(target, PIN_TIMEOUT_MS, &latency, &drops);
-    if (!pinned) {
+    bool const pinned = PressCtrlF8UntilTopmost(target, PIN_TIMEOUT_MS, &latency, &stats);
+    if (!pinned || stats.misses > 0) {
         POINT cursor;
         GetCursorPos(&cursor);
         Note(
-            "missed: %d presses let go of by Wine, last try %lu ms; foreground %p (target %p), "
-            "under the pointer %p, zena's threads %d",
-            drops, static_cast<unsigned long>(latency), static_cast<void*>(GetForegroundWindow()),
-            static_cast<void*>(target), static_cast<void*>(WindowFromPoint(cursor)),
-            ThreadCountOf(zena.pid));
+            "%s: %d presses let go of by Wine, %d held and pinning nothing; foreground %p "
+            "(target %p), under the pointer %p, zena's threads %d",
+            pinned ? "pinned only when pressed again" : "not pinned", stats.wine_drops,
+            stats.misses, static_cast<void*>(GetForegroundWindow()), static_cast<void*>(target),
+            static_cast<void*>(WindowFromPoint(cursor)), ThreadCountOf(zena.pid));
     }
     PumpMessages(100);  // zena's poll sees both keys up before anything else
     return pinned;

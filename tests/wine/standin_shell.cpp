@@ -22,8 +22,9 @@ const char* g_report_path = "";
 WNDPROC g_toolbar_proc = nullptr;    // comctl32's, under the subclass of the hostile modes
 LONG_PTR g_tray_reported_count = 0;  // 0: the real count
 LONG_PTR g_overflow_reported_count = 0;
-LONG volatile g_get_button_calls = 0;  // TB_GETBUTTON sent from other threads
-LONG g_exit_at_get_button = 0;         // "dies_in_sweep": ends the process at this call
+LONG volatile g_get_button_calls = 0;               // TB_GETBUTTON sent from other threads
+std::vector<std::pair<int, uintptr_t>> g_unmapped;  // "many": id and the free address it was given
+LONG g_exit_at_get_button = 0;  // "dies_in_sweep": ends the process at this call
 
 constexpr size_t RECORD_STRIDE = 0x40;
 
@@ -120,6 +121,17 @@ void WriteReport() {
                  RemainingIds(g_tray_toolbar).c_str(), RemainingIds(g_overflow_toolbar).c_str(),
                  foreign);
     std::fprintf(out, "get_button_calls %ld\n", get_button_calls);
+    // Free when given out, but something may have been placed there since.
+    std::string mapped_since;
+    for (const auto& [id, address] : g_unmapped) {
+        MEMORY_BASIC_INFORMATION first, last;
+        bool const free =
+            VirtualQuery(reinterpret_cast<void*>(address), &first, sizeof(first)) &&
+            VirtualQuery(reinterpret_cast<void*>(address + 23), &last, sizeof(last)) &&
+            first.State == MEM_FREE && last.State == MEM_FREE;
+        if (!free) mapped_since += " " + std::to_string(id);
+    }
+    std::fprintf(out, "mapped_since%s\n", mapped_since.c_str());
     std::fclose(out);
 }
 
@@ -239,8 +251,7 @@ bool AddManyButtons() {
                 button.dwData = 0xFFFFFFFFu;
                 break;
             case StandinKind::UNMAPPED:
-                button.dwData = UnmappedAddress(random_state);
-                break;
+                break;  // chosen once the toolbar has allocated its buttons, below
             case StandinKind::NO_ACCESS:
                 button.dwData = reinterpret_cast<uintptr_t>(no_access) + (i % 64) * 64;
                 break;
@@ -270,6 +281,17 @@ bool AddManyButtons() {
     }
     SendMessageA(g_tray_toolbar, TB_ADDBUTTONSA, buttons.size(),
                  reinterpret_cast<LPARAM>(buttons.data()));
+    // Free addresses are picked last: an address picked before the toolbar's
+    // own allocations could be heap with arbitrary contents by the sweep.
+    for (int i = 0; i < STANDIN_MANY_BUTTONS; ++i) {
+        if (StandinManyKind(i + 1) != StandinKind::UNMAPPED) continue;
+        TBBUTTONINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.dwMask = TBIF_LPARAM | TBIF_BYINDEX;
+        info.lParam = static_cast<LPARAM>(UnmappedAddress(random_state));
+        g_unmapped.push_back({i + 1, static_cast<uintptr_t>(info.lParam)});
+        SendMessageA(g_tray_toolbar, TB_SETBUTTONINFOA, i, reinterpret_cast<LPARAM>(&info));
+    }
     return true;
 }
 

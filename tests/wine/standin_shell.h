@@ -16,6 +16,7 @@
 //     overflow <ids>
 //     foreign_blocks <committed 4096-byte blocks that appeared since start>
 //     get_button_calls <TB_GETBUTTON requests from other processes; hostile modes only>
+//     mapped_since <ids of "many" buttons given a free address that is no longer free>
 //
 //   standinNN_shell.exe REPORT_PATH READY_EVENT_NAME MODE
 // A hostile shell instead of the ordinary one:
