@@ -47,7 +47,8 @@ bool WaitTopmostFinely(HWND window, DWORD timeout_ms) {
 
 double Percentile(std::vector<double> values, double fraction) {
     std::sort(values.begin(), values.end());
-    size_t const index = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+    size_t const index =
+        static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
     return values[index];
 }
 
@@ -57,7 +58,8 @@ double Percentile(std::vector<double> values, double fraction) {
 // changes only the z-order, which is what is timed.
 void MeasureLatency(int presses) {
     TestWindow target;
-    if (!Check(OpenForegroundWindow(target, "latency target", 420, 260, 420, 320), "target window in front"))
+    if (!Check(OpenForegroundWindow(target, "latency target", 420, 260, 420, 320),
+               "target window in front"))
         return;
     // Placed once: a pointer warp also lets go of injected keys.
     POINT point = {300, 200};
@@ -68,7 +70,8 @@ void MeasureLatency(int presses) {
     std::vector<double> latencies;
     int missed = 0;
     for (int press = 0; press < presses; ++press) {
-        SetWindowPos(target.hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(target.hwnd, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         PumpMessages(20);
         PressKey(VK_CONTROL);
         PumpMessages(60);
@@ -87,11 +90,13 @@ void MeasureLatency(int presses) {
     if (latencies.empty()) return;
     double sum = 0;
     for (double latency : latencies) sum += latency;
-    Note("latency F8 down -> topmost over %d presses: median %.1f ms, p95 %.1f ms, min %.1f ms, "
-         "max %.1f ms, mean %.1f ms",
-         static_cast<int>(latencies.size()), Percentile(latencies, 0.5), Percentile(latencies, 0.95),
-         *std::min_element(latencies.begin(), latencies.end()),
-         *std::max_element(latencies.begin(), latencies.end()), sum / static_cast<double>(latencies.size()));
+    Note(
+        "latency F8 down -> topmost over %d presses: median %.1f ms, p95 %.1f ms, min %.1f ms, "
+        "max %.1f ms, mean %.1f ms",
+        static_cast<int>(latencies.size()), Percentile(latencies, 0.5), Percentile(latencies, 0.95),
+        *std::min_element(latencies.begin(), latencies.end()),
+        *std::max_element(latencies.begin(), latencies.end()),
+        sum / static_cast<double>(latencies.size()));
 }
 
 // User plus kernel time of a process, in milliseconds.
@@ -112,12 +117,14 @@ void MeasureIdleCpu(Process& zena, DWORD seconds) {
     std::string const program = "\"" + ProgramPath32("bench32_poll_reference.exe") + "\"";
     std::string const lifetime = " --seconds " + std::to_string(seconds + 20);
     if (!Check(StartProgram(plain, program + lifetime), "reference poller starts") ||
-        !Check(StartProgram(windowed, program + " --window" + lifetime), "windowed reference poller starts"))
+        !Check(StartProgram(windowed, program + " --window" + lifetime),
+               "windowed reference poller starts"))
         return;
     PumpMessages(3000);  // all past their start-up
     // For the script that samples the same processes from the host side.
-    Note("cpu window start: zena pid %lu, references %lu and %lu", static_cast<unsigned long>(zena.pid),
-         static_cast<unsigned long>(plain.pid), static_cast<unsigned long>(windowed.pid));
+    Note("cpu window start: zena pid %lu, references %lu and %lu",
+         static_cast<unsigned long>(zena.pid), static_cast<unsigned long>(plain.pid),
+         static_cast<unsigned long>(windowed.pid));
     Process* const measured[] = {&zena, &plain, &windowed};
     double before[3];
     for (int i = 0; i < 3; ++i) before[i] = CpuMilliseconds(measured[i]->process);
@@ -128,9 +135,11 @@ void MeasureIdleCpu(Process& zena, DWORD seconds) {
     for (int i = 0; i < 3; ++i) used[i] = CpuMilliseconds(measured[i]->process) - before[i];
     Note("cpu window end");
     PumpMessages(2000);  // all still alive while the script takes its closing sample
-    Note("idle CPU over %.1f s as GetProcessTimes reports it (Wine counts little of it): zena %.0f ms, "
-         "reference %.0f ms, windowed reference %.0f ms",
-         wall / 1000, used[0], used[1], used[2]);
+    Note(
+        "idle CPU over %.1f s as GetProcessTimes reports it (Wine counts little of it): zena %.0f "
+        "ms, "
+        "reference %.0f ms, windowed reference %.0f ms",
+        wall / 1000, used[0], used[1], used[2]);
     Check(IsRunning(plain) && IsRunning(windowed), "reference pollers ran throughout");
 }
 
@@ -145,7 +154,8 @@ int main(int argc, char** argv) {
         seconds = static_cast<DWORD>(strtoul(value, nullptr, 10));
     for (int i = 1; i + 1 < argc; ++i) {
         if (strcmp(argv[i], "--presses") == 0) presses = atoi(argv[i + 1]);
-        if (strcmp(argv[i], "--seconds") == 0) seconds = static_cast<DWORD>(strtoul(argv[i + 1], nullptr, 10));
+        if (strcmp(argv[i], "--seconds") == 0)
+            seconds = static_cast<DWORD>(strtoul(argv[i + 1], nullptr, 10));
     }
     HarnessInit(argc, argv);
     InjectedKeysGuard keys;

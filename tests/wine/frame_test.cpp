@@ -86,12 +86,14 @@ void CheckHostWindow(HWND host) {
     GetWindowRect(host, &rect);
     int const screen_width = GetSystemMetrics(SM_CXSCREEN);
     int const screen_height = GetSystemMetrics(SM_CYSCREEN);
-    Note("screen %dx%d, host window at (%ld,%ld)-(%ld,%ld)", screen_width, screen_height,
-         rect.left, rect.top, rect.right, rect.bottom);
+    Note("screen %dx%d, host window at (%ld,%ld)-(%ld,%ld)", screen_width, screen_height, rect.left,
+         rect.top, rect.right, rect.bottom);
     CheckEqual(rect.right - rect.left, 37, "host: outer width 37");
     CheckEqual(rect.bottom - rect.top, 27, "host: outer height 27");
-    CheckEqual(rect.left, (screen_width - 37) / 2, "host: left is (screen width - 37) / 2, truncated");
-    CheckEqual(rect.top, (screen_height - 27) / 2, "host: top is (screen height - 27) / 2, truncated");
+    CheckEqual(rect.left, (screen_width - 37) / 2,
+               "host: left is (screen width - 37) / 2, truncated");
+    CheckEqual(rect.top, (screen_height - 27) / 2,
+               "host: top is (screen height - 27) / 2, truncated");
 
     Check(!IsWindowVisible(host), "host: hidden");
     LONG const style = GetWindowLongA(host, GWL_STYLE);
@@ -106,8 +108,9 @@ void CheckHostWindow(HWND host) {
     Check((style & (WS_VISIBLE | WS_SYSMENU | WS_THICKFRAME)) == 0,
           "host: style has no WS_VISIBLE, WS_SYSMENU or WS_THICKFRAME", "style 0x%08lX",
           static_cast<unsigned long>(style));
-    Check(GetWindow(host, GW_OWNER) == nullptr && GetAncestor(host, GA_PARENT) == GetDesktopWindow(),
-          "host: no owner, no parent");
+    Check(
+        GetWindow(host, GW_OWNER) == nullptr && GetAncestor(host, GA_PARENT) == GetDesktopWindow(),
+        "host: no owner, no parent");
     char title[64] = "?";
     CheckEqual(GetWindowTextA(host, title, sizeof(title)), 0, "host: empty title");
 
@@ -146,9 +149,10 @@ void CheckHostFromInside(Probe& probe, HWND host) {
     // the caption up by.
     CheckEqual(answer.bar_items, 1, "menu bar (inside): one item");
     Check(answer.bar_item_is_popup == 1, "menu bar (inside): the item opens a popup");
-    Check(ItemShows(answer.bar_type, answer.bar_data, answer.bar_caption, 20000, "\xb2\xcb\xb5\xa5"),
-          "menu bar (inside): the item is \"菜单\" (its text, or owner-drawn with data 20000)",
-          "type 0x%X, data %u, text \"%s\"", answer.bar_type, answer.bar_data, answer.bar_caption);
+    Check(
+        ItemShows(answer.bar_type, answer.bar_data, answer.bar_caption, 20000, "\xb2\xcb\xb5\xa5"),
+        "menu bar (inside): the item is \"菜单\" (its text, or owner-drawn with data 20000)",
+        "type 0x%X, data %u, text \"%s\"", answer.bar_type, answer.bar_data, answer.bar_caption);
     if (!CheckEqual(answer.popup_items, 2, "menu bar (inside): the popup has two items")) return;
     struct Expected {
         uint32_t id;
@@ -156,7 +160,8 @@ void CheckHostFromInside(Probe& probe, HWND host) {
         const char* name;
     };
     static const Expected EXPECTED[2] = {
-        {20001, "\xb9\xd8\xb1\xd5\xb5\xb1\xc7\xb0\xd6\xc3\xb6\xa5", "1st: id 20001, \"关闭当前置顶\""},
+        {20001, "\xb9\xd8\xb1\xd5\xb5\xb1\xc7\xb0\xd6\xc3\xb6\xa5",
+         "1st: id 20001, \"关闭当前置顶\""},
         {20002, "\xcd\xcb\xb3\xf6\xb3\xcc\xd0\xf2", "2nd: id 20002, \"退出程序\""},
     };
     for (int i = 0; i < 2; ++i) {
@@ -231,8 +236,7 @@ void CheckQuitCommandTwice() {
     PumpMessages(200);
     // Both commands wait, as sent messages, until the hold ends; sent
     // messages are handled before the posted WM_DEFERRED_DESTROY.
-    bool const queued = HoldZena(host, 700) &&
-                        SendNotifyMessageA(host, WM_COMMAND, 20002, 0) &&
+    bool const queued = HoldZena(host, 700) && SendNotifyMessageA(host, WM_COMMAND, 20002, 0) &&
                         SendNotifyMessageA(host, WM_COMMAND, 20002, 0);
     if (!Check(queued, "quit command x2: both commands queued")) return;
     DWORD exit_code = 0xDEAD;
@@ -243,7 +247,8 @@ void CheckQuitCommandTwice() {
     int returned_alive = 0;
     int commands = 0;
     for (const ProbeEvent& event : probe.events) {
-        if (event.message != WM_COMMAND || event.window != Word(host) || event.wparam != 20002) continue;
+        if (event.message != WM_COMMAND || event.window != Word(host) || event.wparam != 20002)
+            continue;
         ++commands;
         returned_alive += event.alive_after != 0;
     }
@@ -273,9 +278,9 @@ void CheckVersionResource(const std::string& exe) {
         CheckEqual(fixed->dwSignature, 0xFEEF04BD, "version: fixed info signature");
         CheckEqual((static_cast<long long>(fixed->dwFileVersionMS) << 32) | fixed->dwFileVersionLS,
                    0x0001000000000000LL, "version: file version 1.0.0.0");
-        CheckEqual((static_cast<long long>(fixed->dwProductVersionMS) << 32) |
-                       fixed->dwProductVersionLS,
-                   0x0001000000000000LL, "version: product version 1.0.0.0");
+        CheckEqual(
+            (static_cast<long long>(fixed->dwProductVersionMS) << 32) | fixed->dwProductVersionLS,
+            0x0001000000000000LL, "version: product version 1.0.0.0");
     }
 
     WORD* translation = nullptr;
@@ -290,8 +295,8 @@ void CheckVersionResource(const std::string& exe) {
 
     struct Text {
         const char* key;
-        const char* ansi;      // as the A API gives it under code page 936
-        const wchar_t* wide;   // by code point
+        const char* ansi;     // as the A API gives it under code page 936
+        const wchar_t* wide;  // by code point
     };
     static const Text TEXTS[] = {
         {"ProductName", "ZENA", L"ZENA"},
@@ -312,8 +317,9 @@ void CheckVersionResource(const std::string& exe) {
         snprintf(path, sizeof(path), "\\StringFileInfo\\080404B0\\%s", text.key);
         char* ansi = nullptr;
         UINT ansi_length = 0;
-        bool const found = VerQueryValueA(block.data(), path, reinterpret_cast<void**>(&ansi),
-                                          &ansi_length) && ansi;
+        bool const found =
+            VerQueryValueA(block.data(), path, reinterpret_cast<void**>(&ansi), &ansi_length) &&
+            ansi;
         snprintf(name, sizeof(name), "version: %s under 080404B0, through the A API", text.key);
         Check(found && strcmp(ansi, text.ansi) == 0, name, "got \"%s\"", found ? ansi : "(none)");
 
@@ -356,7 +362,8 @@ void CheckImageResources(const std::string& exe) {
 #pragma pack(pop)
     HRSRC const group_info = FindResourceA(image, "DEFAULT_ICON", RT_GROUP_ICON);
     HGLOBAL const group_data = group_info ? LoadResource(image, group_info) : nullptr;
-    const Group* const group = group_data ? static_cast<const Group*>(LockResource(group_data)) : nullptr;
+    const Group* const group =
+        group_data ? static_cast<const Group*>(LockResource(group_data)) : nullptr;
     if (Check(group != nullptr && SizeofResource(image, group_info) >= sizeof(Group),
               "icon: group \"DEFAULT_ICON\" found with FindResourceA(RT_GROUP_ICON)")) {
         const GroupEntry& entry = group->entries[0];
@@ -369,7 +376,8 @@ void CheckImageResources(const std::string& exe) {
 
         HRSRC const icon_info = FindResourceA(image, MAKEINTRESOURCEA(entry.id), RT_ICON);
         HGLOBAL const icon_data = icon_info ? LoadResource(image, icon_info) : nullptr;
-        const BYTE* const bits = icon_data ? static_cast<const BYTE*>(LockResource(icon_data)) : nullptr;
+        const BYTE* const bits =
+            icon_data ? static_cast<const BYTE*>(LockResource(icon_data)) : nullptr;
         DWORD const icon_size = icon_info ? SizeofResource(image, icon_info) : 0;
         if (Check(bits && icon_size == entry.bytes_in_resource,
                   "icon: the entry's image is there at the stated size", "size %lu",
@@ -407,8 +415,10 @@ void CheckImageResources(const std::string& exe) {
         // The identity of the dependency, one element: name, version and
         // architecture must sit in the same element.
         size_t const name_at = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
-        size_t const element_start = name_at == std::string::npos ? name_at : manifest.rfind('<', name_at);
-        size_t const element_end = name_at == std::string::npos ? name_at : manifest.find('>', name_at);
+        size_t const element_start =
+            name_at == std::string::npos ? name_at : manifest.rfind('<', name_at);
+        size_t const element_end =
+            name_at == std::string::npos ? name_at : manifest.find('>', name_at);
         std::string const element =
             element_start == std::string::npos || element_end == std::string::npos
                 ? std::string()

@@ -145,8 +145,10 @@ void HarnessInit(int argc, char** argv) {
     g_zena_path = Environment("ZENA_EXE");
     g_shots_dir = Environment("ZENA_SHOTS");
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (strcmp(argv[i], "--zena") == 0) g_zena_path = argv[i + 1];
-        else if (strcmp(argv[i], "--shots") == 0) g_shots_dir = argv[i + 1];
+        if (strcmp(argv[i], "--zena") == 0)
+            g_zena_path = argv[i + 1];
+        else if (strcmp(argv[i], "--shots") == 0)
+            g_shots_dir = argv[i + 1];
         else if (strcmp(argv[i], "--deadline") == 0)
             g_deadline_ms = static_cast<DWORD>(strtoul(argv[i + 1], nullptr, 10)) * 1000;
     }
@@ -349,10 +351,9 @@ bool SaveScreenshot(const char* name) {
     HDC const screen = GetDC(nullptr);
     HDC const memory = screen ? CreateCompatibleDC(screen) : nullptr;
     void* bits = nullptr;
-    HBITMAP const bitmap =
-        memory ? CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                  &bits, nullptr, 0)
-               : nullptr;
+    HBITMAP const bitmap = memory ? CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                                     DIB_RGB_COLORS, &bits, nullptr, 0)
+                                  : nullptr;
     if (bitmap && bits) {
         HGDIOBJ const previous = SelectObject(memory, bitmap);
         BOOL const copied = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
@@ -387,8 +388,7 @@ bool SaveScreenshot(const char* name) {
 
 TestWindow::~TestWindow() { CloseTestWindow(*this); }
 
-bool OpenForegroundWindow(TestWindow& out, const char* title, int x, int y, int width,
-                          int height) {
+bool OpenForegroundWindow(TestWindow& out, const char* title, int x, int y, int width, int height) {
     CloseTestWindow(out);
     static const char CLASS_NAME[] = "ZenaTestWindow";
     HINSTANCE const instance = GetModuleHandleA(nullptr);

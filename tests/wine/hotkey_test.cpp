@@ -60,13 +60,15 @@ bool BuildScene(Scene& scene) {
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     window_class.lpszClassName = "ZenaHotkeyTarget";
     RegisterClassA(&window_class);
-    scene.target = CreateWindowExA(0, "ZenaHotkeyTarget", "hotkey target", WS_OVERLAPPEDWINDOW, 420, 260,
-                                   420, 320, nullptr, nullptr, window_class.hInstance, nullptr);
+    scene.target =
+        CreateWindowExA(0, "ZenaHotkeyTarget", "hotkey target", WS_OVERLAPPEDWINDOW, 420, 260, 420,
+                        320, nullptr, nullptr, window_class.hInstance, nullptr);
     if (!scene.target) return false;
     // A push button answers hit tests as client area, so it is what the
     // pointer finds (a static control would be transparent to it).
-    scene.child = CreateWindowExA(0, "BUTTON", "child", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 160,
-                                  60, scene.target, nullptr, window_class.hInstance, nullptr);
+    scene.child =
+        CreateWindowExA(0, "BUTTON", "child", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 160,
+                        60, scene.target, nullptr, window_class.hInstance, nullptr);
     if (!scene.child) return false;
     g_button_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(scene.child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChildProc)));
@@ -80,13 +82,13 @@ bool BuildScene(Scene& scene) {
 // Back to the starting point: target ordinary, input window in front.
 bool Reset(const Scene& scene) {
     ReleaseAllKeys();
-    SetWindowPos(scene.target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(scene.target, HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetForegroundWindow(scene.input.hwnd);
     HWND const input = scene.input.hwnd;
     HWND const target = scene.target;
-    bool const ready = WaitUntil(2000, [input, target] {
-        return GetForegroundWindow() == input && !IsTopmost(target);
-    });
+    bool const ready = WaitUntil(
+        2000, [input, target] { return GetForegroundWindow() == input && !IsTopmost(target); });
     PumpMessages(SETTLE_MS);  // zena's poll sees every key up and resets its state
     g_target_log = {};
     g_child_log = {};
@@ -139,13 +141,14 @@ void PinsTheWindowUnderThePointer(const Scene& scene) {
     PressKey(VK_F8);
     bool const pinned = WaitTopmost(scene.target, FIRE_WAIT_MS);
     DWORD const latency = GetTickCount() - start;
-    Check(pinned, "Ctrl+F8 over a window makes it topmost", "WS_EX_TOPMOST still clear after %lu ms",
-          static_cast<unsigned long>(FIRE_WAIT_MS));
+    Check(pinned, "Ctrl+F8 over a window makes it topmost",
+          "WS_EX_TOPMOST still clear after %lu ms", static_cast<unsigned long>(FIRE_WAIT_MS));
     HWND const target = scene.target;
     Check(WaitUntil(FIRE_WAIT_MS, [target] { return GetForegroundWindow() == target; }),
           "Ctrl+F8 over a window brings it to the foreground", "foreground is %p",
           static_cast<void*>(GetForegroundWindow()));
-    if (pinned) Note("one press: F8 down to topmost in %lu ms", static_cast<unsigned long>(latency));
+    if (pinned)
+        Note("one press: F8 down to topmost in %lu ms", static_cast<unsigned long>(latency));
     ReleaseKey(VK_F8);
     ReleaseKey(VK_CONTROL);
 }
@@ -163,16 +166,19 @@ void HoldingF8DoesNotRepeat(const Scene& scene) {
     if (!Check(PointAt(scene.target, 300, 200), "pointer placed over the target")) return;
     PressInOrder({VK_CONTROL});
     PressKey(VK_F8);
-    if (!Check(WaitTopmost(scene.target, FIRE_WAIT_MS), "held Ctrl+F8: the first tick pins")) return;
+    if (!Check(WaitTopmost(scene.target, FIRE_WAIT_MS), "held Ctrl+F8: the first tick pins"))
+        return;
     // Undo the pin while both keys stay down: a repeat would pin again.
-    SetWindowPos(scene.target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(scene.target, HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     bool const repinned = WaitUntil(NO_FIRE_WAIT_MS * 2, [target] { return IsTopmost(target); });
     Check(!repinned, "held Ctrl+F8: no second pin while F8 stays down");
     Check(AllHeld({VK_CONTROL, VK_F8}), "held Ctrl+F8: both keys really stayed down meanwhile");
     ReleaseKey(VK_F8);
     PumpMessages(SETTLE_MS);
     PressKey(VK_F8);
-    Check(WaitTopmost(scene.target, FIRE_WAIT_MS), "F8 pressed again with Ctrl still held: pins again");
+    Check(WaitTopmost(scene.target, FIRE_WAIT_MS),
+          "F8 pressed again with Ctrl still held: pins again");
     ReleaseKey(VK_F8);
     ReleaseKey(VK_CONTROL);
 }
@@ -213,7 +219,8 @@ void ChildControlGetsTheRequest(const Scene& scene) {
     if (!Check(PointAt(scene.child, 80, 30), "pointer placed over the child control")) return;
     POINT cursor;
     GetCursorPos(&cursor);
-    if (!Check(WindowFromPoint(cursor) == scene.child, "the pointer is over the child control")) return;
+    if (!Check(WindowFromPoint(cursor) == scene.child, "the pointer is over the child control"))
+        return;
     PressInOrder({VK_CONTROL, VK_F8});
     bool const requested = WaitUntil(FIRE_WAIT_MS, [] { return g_child_log.requests > 0; });
     Check(requested, "Ctrl+F8 over a child control: the control itself gets the z-order request",
@@ -224,8 +231,8 @@ void ChildControlGetsTheRequest(const Scene& scene) {
              static_cast<void*>(HWND_TOP));
     PumpMessages(SETTLE_MS);
     Check(!IsTopmost(scene.target), "the control's parent is not made topmost instead");
-    Check(g_target_log.requests == 0, "the parent gets no z-order request of its own", "%d requests",
-          g_target_log.requests);
+    Check(g_target_log.requests == 0, "the parent gets no z-order request of its own",
+          "%d requests", g_target_log.requests);
     Note("foreground after pinning the control: %p (parent %p, control %p)",
          static_cast<void*>(GetForegroundWindow()), static_cast<void*>(scene.target),
          static_cast<void*>(scene.child));
@@ -239,9 +246,11 @@ int main(int argc, char** argv) {
     InjectedKeysGuard keys;
     Process zena;
     if (!Check(StartZena(zena), "zena starts")) return HarnessFinish();
-    if (!Check(WaitForHostWindow(zena, 15000) != nullptr, "host window exists")) return HarnessFinish();
+    if (!Check(WaitForHostWindow(zena, 15000) != nullptr, "host window exists"))
+        return HarnessFinish();
     Scene scene;
-    if (!Check(BuildScene(scene), "test windows open, the input window in front")) return HarnessFinish();
+    if (!Check(BuildScene(scene), "test windows open, the input window in front"))
+        return HarnessFinish();
 
     if (Check(Reset(scene), "ready for a plain press")) PinsTheWindowUnderThePointer(scene);
     SaveScreenshot("pinned");

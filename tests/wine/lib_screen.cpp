@@ -19,7 +19,8 @@ bool CaptureScreen(ScreenPixels& out) {
     HDC const screen = GetDC(nullptr);
     HDC const memory = screen ? CreateCompatibleDC(screen) : nullptr;
     void* bits = nullptr;
-    HBITMAP const bitmap = memory ? CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    HBITMAP const bitmap =
+        memory ? CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
     if (bitmap && bits) {
         HGDIOBJ const previous = SelectObject(memory, bitmap);
         captured = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT) != FALSE;
@@ -64,8 +65,10 @@ static void SendMouse(int x, int y, DWORD flags) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     // Absolute coordinates are in 0..65535 over the primary screen.
-    input.mi.dx = (x * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = (y * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dx =
+        (x * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy =
+        (y * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) / (GetSystemMetrics(SM_CYSCREEN) - 1);
     input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     SendInput(1, &input, sizeof(input));
 }

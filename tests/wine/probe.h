@@ -33,8 +33,8 @@ constexpr WPARAM PROBE_QUERY_HOLD = 1;
 struct ProbeEvent {
     uint32_t message;
     uint32_t window;
-    uint32_t top_level;     // 1 when its parent is the desktop
-    uint32_t alive_after;   // WM_COMMAND: the window still existed when its handler returned
+    uint32_t top_level;    // 1 when its parent is the desktop
+    uint32_t alive_after;  // WM_COMMAND: the window still existed when its handler returned
     uint32_t wparam;
     char class_name[64];
 };
@@ -45,9 +45,9 @@ struct ProbeAnswer {
     uint32_t class_cursor;
     uint32_t arrow_cursor;  // LoadCursorA(NULL, IDC_ARROW) inside zena
     uint32_t class_brush;
-    int32_t big_icon_width, big_icon_height;      // 0 when there is none
+    int32_t big_icon_width, big_icon_height;  // 0 when there is none
     int32_t small_icon_width, small_icon_height;
-    int32_t bar_items;      // GetMenuItemCount of the menu bar, -1 without one
+    int32_t bar_items;  // GetMenuItemCount of the menu bar, -1 without one
     uint32_t bar_item_is_popup;
     uint32_t bar_type;  // MENUITEMINFO fType
     uint32_t bar_data;  // dwItemData

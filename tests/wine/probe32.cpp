@@ -114,8 +114,8 @@ void AnswerQuery(HWND window) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPARAM wparam,
-                                                                   LPARAM lparam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeCallWndProc(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION && g_in_zena) {
         const CWPSTRUCT* const sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
         UINT const message = sent->message;
@@ -128,7 +128,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
             ReportEvent(message, sent->hwnd);
         } else if (message == g_query_message && g_query_message != 0) {
             if (sent->wParam == PROBE_QUERY_HOLD) {
-                Sleep(static_cast<DWORD>(sent->lParam) < 5000 ? static_cast<DWORD>(sent->lParam) : 5000);
+                Sleep(static_cast<DWORD>(sent->lParam) < 5000 ? static_cast<DWORD>(sent->lParam)
+                                                              : 5000);
             } else {
                 AnswerQuery(sent->hwnd);
             }
@@ -137,8 +138,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndRetProc(int code, WPARAM wparam,
-                                                                      LPARAM lparam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeCallWndRetProc(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION && g_in_zena) {
         const CWPRETSTRUCT* const sent = reinterpret_cast<const CWPRETSTRUCT*>(lparam);
         if (sent->message == WM_COMMAND)

@@ -58,10 +58,9 @@ bool StartZenaProbed(Process& zena, Probe& probe) {
 
     std::string const dll_path = ProgramPath32("probe32.dll");
     if (!probe.dll) probe.dll = LoadLibraryA(dll_path.c_str());
-    HOOKPROC const procedure =
-        probe.dll ? reinterpret_cast<HOOKPROC>(
-                        reinterpret_cast<void*>(GetProcAddress(probe.dll, "ProbeCallWndProc")))
-                  : nullptr;
+    HOOKPROC const procedure = probe.dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                               GetProcAddress(probe.dll, "ProbeCallWndProc")))
+                                         : nullptr;
     HOOKPROC const return_procedure =
         probe.dll ? reinterpret_cast<HOOKPROC>(
                         reinterpret_cast<void*>(GetProcAddress(probe.dll, "ProbeCallWndRetProc")))

@@ -31,11 +31,12 @@ struct Report {
 // The version Wine reports to zena.exe, in its process environment block too.
 bool SetZenaVersion(const char* version) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG const result = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                                       static_cast<DWORD>(strlen(version) + 1));
+    LONG const result =
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(strlen(version) + 1));
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
@@ -50,18 +51,19 @@ std::string Ids(std::initializer_list<int> ids) {
 
 std::string TrayAll() {
     if (g_shell_is_64_bit)
-        return Ids({STANDIN_ALIVE_1, STANDIN_DEAD_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE,
-                    STANDIN_HOST_OWNED, STANDIN_DEAD_2, STANDIN_ABOVE_4GIB, STANDIN_ALIVE_3});
-    return Ids({STANDIN_ALIVE_1, STANDIN_DEAD_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE,
-                STANDIN_HOST_OWNED, STANDIN_DEAD_2, STANDIN_ALIVE_3});
+        return Ids({STANDIN_ALIVE_1, STANDIN_DEAD_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2,
+                    STANDIN_UNREADABLE, STANDIN_HOST_OWNED, STANDIN_DEAD_2, STANDIN_ABOVE_4GIB,
+                    STANDIN_ALIVE_3});
+    return Ids({STANDIN_ALIVE_1, STANDIN_DEAD_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2,
+                STANDIN_UNREADABLE, STANDIN_HOST_OWNED, STANDIN_DEAD_2, STANDIN_ALIVE_3});
 }
 // Only the buttons whose owners are known to be gone.
 std::string TraySwept() {
     if (g_shell_is_64_bit)
-        return Ids({STANDIN_ALIVE_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE, STANDIN_HOST_OWNED,
-                    STANDIN_ABOVE_4GIB, STANDIN_ALIVE_3});
-    return Ids({STANDIN_ALIVE_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE, STANDIN_HOST_OWNED,
-                STANDIN_ALIVE_3});
+        return Ids({STANDIN_ALIVE_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE,
+                    STANDIN_HOST_OWNED, STANDIN_ABOVE_4GIB, STANDIN_ALIVE_3});
+    return Ids({STANDIN_ALIVE_1, STANDIN_NO_OWNER, STANDIN_ALIVE_2, STANDIN_UNREADABLE,
+                STANDIN_HOST_OWNED, STANDIN_ALIVE_3});
 }
 std::string OverflowAll() {
     return Ids({STANDIN_OVERFLOW_DEAD_1, STANDIN_OVERFLOW_ALIVE, STANDIN_OVERFLOW_DEAD_2,
@@ -91,20 +93,23 @@ bool StartStandin(Standin& standin, const char* label) {
     HANDLE const ready = CreateEventA(nullptr, TRUE, FALSE, event_name);
     std::string const program = g_shell_is_64_bit ? ProgramPath64("standin64_shell.exe")
                                                   : ProgramPath32("standin32_shell.exe");
-    bool started = StartProgram(standin.process, "\"" + program + "\" \"" + standin.report_path + "\" " + event_name);
-    started = started && WaitUntil(START_TIMEOUT_MS, [&] { return WaitForSingleObject(ready, 0) == WAIT_OBJECT_0; });
+    bool started = StartProgram(
+        standin.process, "\"" + program + "\" \"" + standin.report_path + "\" " + event_name);
+    started = started && WaitUntil(START_TIMEOUT_MS,
+                                   [&] { return WaitForSingleObject(ready, 0) == WAIT_OBJECT_0; });
     CloseHandle(ready);
-    if (!Check(started, (std::string(label) + ": stand-in shell started").c_str(), "no ready signal from %s",
-               program.c_str()))
+    if (!Check(started, (std::string(label) + ": stand-in shell started").c_str(),
+               "no ready signal from %s", program.c_str()))
         return false;
     // Wine's explorer owns a Shell_TrayWnd already; the newest one is found.
     standin.tray = FindWindowA("Shell_TrayWnd", nullptr);
     DWORD owner = 0;
     GetWindowThreadProcessId(standin.tray, &owner);
-    return Check(owner == standin.process.pid,
-                 (std::string(label) + ": FindWindowA(\"Shell_TrayWnd\") returns the stand-in's").c_str(),
-                 "found %p of process %lu, stand-in is %lu", static_cast<void*>(standin.tray),
-                 static_cast<unsigned long>(owner), static_cast<unsigned long>(standin.process.pid));
+    return Check(
+        owner == standin.process.pid,
+        (std::string(label) + ": FindWindowA(\"Shell_TrayWnd\") returns the stand-in's").c_str(),
+        "found %p of process %lu, stand-in is %lu", static_cast<void*>(standin.tray),
+        static_cast<unsigned long>(owner), static_cast<unsigned long>(standin.process.pid));
 }
 
 Report FinishStandin(Standin& standin) {
@@ -119,9 +124,12 @@ Report FinishStandin(Standin& standin) {
     while (std::fgets(line, sizeof(line), in)) {
         std::string text(line);
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        if (text.rfind("tray", 0) == 0) report.tray = text.substr(4);
-        else if (text.rfind("overflow", 0) == 0) report.overflow = text.substr(8);
-        else if (text.rfind("foreign_blocks ", 0) == 0) report.foreign_blocks = std::atoi(text.c_str() + 15);
+        if (text.rfind("tray", 0) == 0)
+            report.tray = text.substr(4);
+        else if (text.rfind("overflow", 0) == 0)
+            report.overflow = text.substr(8);
+        else if (text.rfind("foreign_blocks ", 0) == 0)
+            report.foreign_blocks = std::atoi(text.c_str() + 15);
     }
     std::fclose(in);
     DeleteFileA(standin.report_path.c_str());
@@ -165,16 +173,18 @@ bool QuitThroughTrayMenu(const std::string& label, DWORD zena_pid, HWND host) {
 
 // Starts zena, ends it (WM_CLOSE from here, or its tray menu); whether it
 // ended with code 0.
-bool RunZenaAndClose(const std::string& label, Standin* standin, Quit quit = Quit::WM_CLOSE_FROM_OUTSIDE) {
+bool RunZenaAndClose(const std::string& label, Standin* standin,
+                     Quit quit = Quit::WM_CLOSE_FROM_OUTSIDE) {
     Process zena;
     if (!Check(StartZena(zena), (label + ": zena started").c_str())) return false;
     HWND const host = WaitForHostWindow(zena, START_TIMEOUT_MS);
     if (!Check(host != nullptr, (label + ": host window found").c_str())) return false;
     if (standin) {
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(standin->tray, STANDIN_SET_HOST, reinterpret_cast<WPARAM>(host), 0, SMTO_ABORTIFHUNG,
-                            10000, &result);
-        Check(result == 1, (label + ": the stand-in holds a button owned by zena's host window").c_str());
+        SendMessageTimeoutA(standin->tray, STANDIN_SET_HOST, reinterpret_cast<WPARAM>(host), 0,
+                            SMTO_ABORTIFHUNG, 10000, &result);
+        Check(result == 1,
+              (label + ": the stand-in holds a button owned by zena's host window").c_str());
     }
     DWORD const start = GetTickCount();
     if (quit == Quit::TRAY_MENU) {
@@ -190,17 +200,18 @@ bool RunZenaAndClose(const std::string& label, Standin* standin, Quit quit = Qui
     return CheckEqual(code, 0, (label + ": exit code").c_str());
 }
 
-void SweepCase(const char* version, const std::string& tray_expected, const std::string& overflow_expected,
-               Quit quit = Quit::WM_CLOSE_FROM_OUTSIDE) {
-    std::string const label = std::string(version) + (quit == Quit::TRAY_MENU ? " via the tray menu" : "");
+void SweepCase(const char* version, const std::string& tray_expected,
+               const std::string& overflow_expected, Quit quit = Quit::WM_CLOSE_FROM_OUTSIDE) {
+    std::string const label =
+        std::string(version) + (quit == Quit::TRAY_MENU ? " via the tray menu" : "");
     if (!Check(SetZenaVersion(version), (label + ": version set for zena.exe").c_str())) return;
     Standin standin;
     if (!StartStandin(standin, quit == Quit::TRAY_MENU ? "menu" : version)) return;
     RunZenaAndClose(label, &standin, quit);
     Report const report = FinishStandin(standin);
     if (!Check(report.read, (label + ": stand-in reported").c_str())) return;
-    Check(report.tray == tray_expected, (label + ": tray buttons left").c_str(), "expected [%s], got [%s]",
-          tray_expected.c_str(), report.tray.c_str());
+    Check(report.tray == tray_expected, (label + ": tray buttons left").c_str(),
+          "expected [%s], got [%s]", tray_expected.c_str(), report.tray.c_str());
     Check(report.overflow == overflow_expected, (label + ": overflow buttons left").c_str(),
           "expected [%s], got [%s]", overflow_expected.c_str(), report.overflow.c_str());
     CheckEqual(report.foreign_blocks, 0, (label + ": no scratch block left in the shell").c_str());
@@ -210,26 +221,31 @@ void SweepCase(const char* version, const std::string& tray_expected, const std:
 void ForeignBlockDetectorSeesALeftBlock() {
     Standin standin;
     if (!StartStandin(standin, "detector")) return;
-    HANDLE const shell = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, standin.process.pid);
+    HANDLE const shell =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, standin.process.pid);
     // What a reader meets at button 5's record: on Windows the read of a
     // reserved page fails; the sweep must leave the button alone either way.
     DWORD_PTR unreadable = 0;
-    SendMessageTimeoutA(standin.tray, STANDIN_UNREADABLE_AT, 0, 0, SMTO_ABORTIFHUNG, 10000, &unreadable);
+    SendMessageTimeoutA(standin.tray, STANDIN_UNREADABLE_AT, 0, 0, SMTO_ABORTIFHUNG, 10000,
+                        &unreadable);
     uint8_t record[24];
     std::memset(record, 0xAB, sizeof(record));
     SIZE_T got = 0;
-    BOOL const read_ok = shell && ReadProcessMemory(shell, reinterpret_cast<void*>(unreadable), record,
-                                                    sizeof(record), &got);
-    Note("reading the reserved page at %p from outside: %s, %lu bytes, first word 0x%08lx", reinterpret_cast<void*>(unreadable),
-         read_ok ? "succeeded" : "failed", static_cast<unsigned long>(got),
-         static_cast<unsigned long>(record[0] | record[1] << 8 | record[2] << 16 | static_cast<unsigned long>(record[3]) << 24));
-    void* const block = shell ? VirtualAllocEx(shell, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    BOOL const read_ok = shell && ReadProcessMemory(shell, reinterpret_cast<void*>(unreadable),
+                                                    record, sizeof(record), &got);
+    Note("reading the reserved page at %p from outside: %s, %lu bytes, first word 0x%08lx",
+         reinterpret_cast<void*>(unreadable), read_ok ? "succeeded" : "failed",
+         static_cast<unsigned long>(got),
+         static_cast<unsigned long>(record[0] | record[1] << 8 | record[2] << 16 |
+                                    static_cast<unsigned long>(record[3]) << 24));
+    void* const block =
+        shell ? VirtualAllocEx(shell, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
     Check(block != nullptr, "detector: a block committed in the stand-in");
     if (shell) CloseHandle(shell);
     Report const report = FinishStandin(standin);
     Check(report.read && report.tray == TrayAll() && report.overflow == OverflowAll(),
-          "detector: without zena every button stays", "tray [%s], overflow [%s]", report.tray.c_str(),
-          report.overflow.c_str());
+          "detector: without zena every button stays", "tray [%s], overflow [%s]",
+          report.tray.c_str(), report.overflow.c_str());
     CheckEqual(report.foreign_blocks, 1, "detector: the stand-in counts the left block");
 }
 
@@ -264,7 +280,8 @@ int main(int argc, char** argv) {
 
     // Wine's own taskbar has no notification toolbar below it: the walk
     // finds nothing and the exit is the ordinary one.
-    if (Check(SetZenaVersion("win7"), "no shell: version set for zena.exe")) RunZenaAndClose("no shell", nullptr);
+    if (Check(SetZenaVersion("win7"), "no shell: version set for zena.exe"))
+        RunZenaAndClose("no shell", nullptr);
 
     ForgetZenaVersion();
     return HarnessFinish();

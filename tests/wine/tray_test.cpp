@@ -103,12 +103,18 @@ bool IsOutline(uint32_t c) { return c == OUTLINE; }
 // Tight: the near shadow is 80% of the highlight fill, so the icon's
 // anti-aliased edge over the highlight comes close to it now and then.
 bool IsShadow(uint32_t c) { return NearColour(c, SHADOW_NEAR, 1) || NearColour(c, SHADOW_FAR, 1); }
-bool IsInk(uint32_t c) { return ((c >> 16) & 0xFF) < 0x50 && ((c >> 8) & 0xFF) < 0x50 && (c & 0xFF) < 0x50; }
+bool IsInk(uint32_t c) {
+    return ((c >> 16) & 0xFF) < 0x50 && ((c >> 8) & 0xFF) < 0x50 && (c & 0xFF) < 0x50;
+}
 
 RECT Area(int left, int top, int right, int bottom) { return RECT{left, top, right, bottom}; }
-RECT ItemRect(const Box& outline) { return Area(outline.left, outline.top, outline.right, outline.bottom); }
+RECT ItemRect(const Box& outline) {
+    return Area(outline.left, outline.top, outline.right, outline.bottom);
+}
 RECT IconColumn(const RECT& item) { return Area(item.left, item.top, item.left + 22, item.bottom); }
-RECT CaptionArea(const RECT& item) { return Area(item.left + 23, item.top + 1, item.right - 1, item.bottom - 1); }
+RECT CaptionArea(const RECT& item) {
+    return Area(item.left + 23, item.top + 1, item.right - 1, item.bottom - 1);
+}
 
 // --- The session: one zena, its icon, and a foreground window of ours -------
 
@@ -123,7 +129,8 @@ struct Session {
 
 bool StartSession(Session& s, const char* label) {
     std::string const name = std::string(label) + ": ";
-    if (!Check(CaptureScreen(s.before), (name + "screen captured before start").c_str())) return false;
+    if (!Check(CaptureScreen(s.before), (name + "screen captured before start").c_str()))
+        return false;
     if (!Check(StartZena(s.zena), (name + "zena starts").c_str())) return false;
     s.host = WaitForHostWindow(s.zena, START_TIMEOUT_MS);
     if (!Check(s.host != nullptr, (name + "host window exists").c_str())) return false;
@@ -134,9 +141,10 @@ bool StartSession(Session& s, const char* label) {
         return s.icon.count >= 30;
     });
     if (!Check(s.icon.count >= 30 && s.icon.Width() <= 40 && s.icon.Height() <= 40,
-               (name + "the icon appears in the notification area (found by its colour #5FA6D0)").c_str(),
-               "%d new pixels of the colour, box %dx%d at %d,%d", s.icon.count, s.icon.Width(), s.icon.Height(),
-               s.icon.left, s.icon.top))
+               (name + "the icon appears in the notification area (found by its colour #5FA6D0)")
+                   .c_str(),
+               "%d new pixels of the colour, box %dx%d at %d,%d", s.icon.count, s.icon.Width(),
+               s.icon.Height(), s.icon.left, s.icon.top))
         return false;
     s.icon_x = (s.icon.left + s.icon.right) / 2;
     s.icon_y = (s.icon.top + s.icon.bottom) / 2;
@@ -190,8 +198,8 @@ BOOL CALLBACK FindTooltipProc(HWND window, LPARAM param) {
     char name[32] = "";
     GetClassNameA(window, name, sizeof(name));
     RECT r{}, common{};
-    if (strcmp(name, "tooltips_class32") == 0 && IsWindowVisible(window) && GetWindowRect(window, &r) &&
-        IntersectRect(&common, &r, over)) {
+    if (strcmp(name, "tooltips_class32") == 0 && IsWindowVisible(window) &&
+        GetWindowRect(window, &r) && IntersectRect(&common, &r, over)) {
         over->left = over->right;  // found: an empty rectangle says so
         return FALSE;
     }
@@ -209,7 +217,8 @@ bool TooltipOver(const RECT& area) {
 bool HoverAndCapture(const RECT& popup, int y, MenuShot& shot) {
     MoveMouse((popup.left + popup.right) / 2, y);
     PumpMessages(400);
-    if (!WaitUntil(8000, [&popup] { return !TooltipOver(popup); })) Note("a tooltip still lies over the menu");
+    if (!WaitUntil(8000, [&popup] { return !TooltipOver(popup); }))
+        Note("a tooltip still lies over the menu");
     // Painting after the tooltip goes takes a moment: the menu counts as
     // drawn once two captures 150 ms apart agree over it.
     if (!CaptureScreen(shot.screen)) return false;
@@ -271,14 +280,14 @@ void CheckPlainItem(const char* label, const ScreenPixels& screen, const RECT& i
     std::string const name = std::string(label) + ": ";
     int const y = item.top + 1;  // above the icon
     uint32_t const left = screen.At(item.left, y), right = screen.At(item.left + 21, y);
-    Check(NearColour(left, COLUMN_LEFT, 3), (name + "icon column starts at #E3EFFF").c_str(), "got %s",
-          ColourText(left));
+    Check(NearColour(left, COLUMN_LEFT, 3), (name + "icon column starts at #E3EFFF").c_str(),
+          "got %s", ColourText(left));
     // The last column pixel is 21/22 of the way to the right end.
-    Check(NearColour(right, COLUMN_RIGHT, 6), (name + "icon column ends at #88AEE4").c_str(), "got %s",
-          ColourText(right));
+    Check(NearColour(right, COLUMN_RIGHT, 6), (name + "icon column ends at #88AEE4").c_str(),
+          "got %s", ColourText(right));
     uint32_t const background = screen.At(item.right - 3, item.top + 2);
-    Check(NearColour(background, TEXT_BACKGROUND, 1), (name + "text area background #F9F8F7").c_str(), "got %s",
-          ColourText(background));
+    Check(NearColour(background, TEXT_BACKGROUND, 1),
+          (name + "text area background #F9F8F7").c_str(), "got %s", ColourText(background));
     Box const shadow = PixelsIn(screen, IconColumn(item), IsShadow);
     CheckEqual(shadow.count, 0, (name + "its icon is not raised (no shadow pixels)").c_str());
 }
@@ -286,15 +295,17 @@ void CheckPlainItem(const char* label, const ScreenPixels& screen, const RECT& i
 void CheckHighlightedItem(const char* label, const ScreenPixels& screen, const RECT& item) {
     std::string const name = std::string(label) + ": ";
     uint32_t const fill = screen.At(item.right - 3, item.top + 2);
-    Check(NearColour(fill, HIGHLIGHT_ON_TEXT, 3), (name + "highlight #FFEEC2 blended at 220/255").c_str(),
-          "got %s, expected about %s", ColourText(fill), ColourText(HIGHLIGHT_ON_TEXT));
+    Check(NearColour(fill, HIGHLIGHT_ON_TEXT, 3),
+          (name + "highlight #FFEEC2 blended at 220/255").c_str(), "got %s, expected about %s",
+          ColourText(fill), ColourText(HIGHLIGHT_ON_TEXT));
     int const width = item.right - item.left, height = item.bottom - item.top;
     Box const outline = PixelsIn(screen, item, IsOutline);
-    CheckEqual(outline.count, 2 * (width + height) - 4, (name + "a 1-pixel navy outline all round").c_str());
+    CheckEqual(outline.count, 2 * (width + height) - 4,
+               (name + "a 1-pixel navy outline all round").c_str());
     Box const shadow = PixelsIn(screen, IconColumn(item), IsShadow);
     Note("%s: %d shadow pixels", label, shadow.count);
-    Check(shadow.count >= 20, (name + "its icon is raised over a shadow").c_str(), "%d shadow pixels",
-          shadow.count);
+    Check(shadow.count >= 20, (name + "its icon is raised over a shadow").c_str(),
+          "%d shadow pixels", shadow.count);
 }
 
 // --- Cases -------------------------------------------------------------------
@@ -316,9 +327,10 @@ void CheckClicksAndLook(Session& s) {
     GetWindowRect(popup, &r);
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    Note("menu at %ld,%ld-%ld,%ld for a click at %d,%d; work area bottom %ld", r.left, r.top, r.right, r.bottom,
-         s.icon_x, s.icon_y, work.bottom);
-    CheckEqual(r.right, s.icon_x - 5, "right click: the menu's right edge is 5 px left of the pointer");
+    Note("menu at %ld,%ld-%ld,%ld for a click at %d,%d; work area bottom %ld", r.left, r.top,
+         r.right, r.bottom, s.icon_x, s.icon_y, work.bottom);
+    CheckEqual(r.right, s.icon_x - 5,
+               "right click: the menu's right edge is 5 px left of the pointer");
     // Below the pointer there is no room on a bottom taskbar: the system
     // lifts the menu into the work area, which is the only reason its top
     // may differ from 5 px above the pointer.
@@ -326,7 +338,8 @@ void CheckClicksAndLook(Session& s) {
     if (fits_below)
         CheckEqual(r.top, s.icon_y - 5, "right click: the menu's top is 5 px above the pointer");
     else
-        CheckEqual(r.bottom, work.bottom, "right click: with no room below, the menu sits on the work area's bottom");
+        CheckEqual(r.bottom, work.bottom,
+                   "right click: with no room below, the menu sits on the work area's bottom");
     SaveScreenshot("menu-open");
 
     MenuShot first, second;
@@ -335,15 +348,18 @@ void CheckClicksAndLook(Session& s) {
     SaveScreenshot("menu-second-highlighted");
     if (Check(hovered, "pointer over the items highlights them")) {
         RECT const top = ItemRect(first.outline), bottom = ItemRect(second.outline);
-        Note("items %ld,%ld-%ld,%ld and %ld,%ld-%ld,%ld", top.left, top.top, top.right, top.bottom, bottom.left,
-             bottom.top, bottom.right, bottom.bottom);
-        Check(top.bottom <= bottom.top, "one item highlighted at a time: the highlight moved down to the second item",
-              "first outline rows %ld-%ld, second %ld-%ld", top.top, top.bottom, bottom.top, bottom.bottom);
-        Check(top.left == bottom.left && top.right == bottom.right, "both items have the same width",
-              "%ld and %ld wide", top.right - top.left, bottom.right - bottom.left);
+        Note("items %ld,%ld-%ld,%ld and %ld,%ld-%ld,%ld", top.left, top.top, top.right, top.bottom,
+             bottom.left, bottom.top, bottom.right, bottom.bottom);
+        Check(top.bottom <= bottom.top,
+              "one item highlighted at a time: the highlight moved down to the second item",
+              "first outline rows %ld-%ld, second %ld-%ld", top.top, top.bottom, bottom.top,
+              bottom.bottom);
+        Check(top.left == bottom.left && top.right == bottom.right,
+              "both items have the same width", "%ld and %ld wide", top.right - top.left,
+              bottom.right - bottom.left);
         Check(top.bottom - top.top >= 24 && top.bottom - top.top == bottom.bottom - bottom.top,
-              "both items are the same height, at least 24 px", "%ld and %ld high", top.bottom - top.top,
-              bottom.bottom - bottom.top);
+              "both items are the same height, at least 24 px", "%ld and %ld high",
+              top.bottom - top.top, bottom.bottom - bottom.top);
         // In each shot the other item is plain.
         CheckHighlightedItem("first highlighted", first.screen, top);
         CheckPlainItem("first highlighted, second item", first.screen, bottom);
@@ -353,12 +369,14 @@ void CheckClicksAndLook(Session& s) {
         Box const raised = PixelsIn(first.screen, IconColumn(top), IsInk);
         Box const resting = PixelsIn(second.screen, IconColumn(top), IsInk);
         Check(raised.left == resting.left - 1 && raised.top == resting.top - 1,
-              "the highlighted item's icon is raised 1 px up and left", "resting at %d,%d, highlighted at %d,%d",
-              resting.left, resting.top, raised.left, raised.top);
+              "the highlighted item's icon is raised 1 px up and left",
+              "resting at %d,%d, highlighted at %d,%d", resting.left, resting.top, raised.left,
+              raised.top);
         // The image is placed 3 px inside the item; its ring starts 1 px inside the image.
         CheckEqual(resting.left, top.left + 3 + 1, "the resting icon is 3 px inside the item");
         // The captions: ink starting 27 px in, as wide as the menu font makes them.
-        const char* const captions[2] = {"\xb9\xd8\xb1\xd5\xb5\xb1\xc7\xb0\xd6\xc3\xb6\xa5", "\xcd\xcb\xb3\xf6\xb3\xcc\xd0\xf2"};
+        const char* const captions[2] = {"\xb9\xd8\xb1\xd5\xb5\xb1\xc7\xb0\xd6\xc3\xb6\xa5",
+                                         "\xcd\xcb\xb3\xf6\xb3\xcc\xd0\xf2"};
         RECT const items[2] = {top, bottom};
         const ScreenPixels* const plain[2] = {&second.screen, &first.screen};
         for (int i = 0; i < 2; ++i) {
@@ -366,21 +384,24 @@ void CheckClicksAndLook(Session& s) {
             SIZE const extent = MenuFontExtent(captions[i]);
             if (i == 0) NoteMenuFont(captions[0]);
             char name[96];
-            snprintf(name, sizeof(name), "caption %d: drawn from 27 px in, as wide as in the menu font", i + 1);
+            snprintf(name, sizeof(name),
+                     "caption %d: drawn from 27 px in, as wide as in the menu font", i + 1);
             // Ink is narrower than the advance by the glyphs' side bearings.
-            Check(ink.left >= items[i].left + 27 && ink.left <= items[i].left + 29 && ink.Width() <= extent.cx &&
-                      ink.Width() >= extent.cx - 8,
-                  name, "ink from +%ld, %d wide; menu font extent %ld", ink.left - items[i].left, ink.Width(),
-                  extent.cx);
+            Check(ink.left >= items[i].left + 27 && ink.left <= items[i].left + 29 &&
+                      ink.Width() <= extent.cx && ink.Width() >= extent.cx - 8,
+                  name, "ink from +%ld, %d wide; menu font extent %ld", ink.left - items[i].left,
+                  ink.Width(), extent.cx);
             if (i == 0)
-                Check(top.right - top.left >= extent.cx + 27, "items are at least the widest caption + 27 wide",
-                      "%ld wide, caption %ld", top.right - top.left, extent.cx);
+                Check(top.right - top.left >= extent.cx + 27,
+                      "items are at least the widest caption + 27 wide", "%ld wide, caption %ld",
+                      top.right - top.left, extent.cx);
         }
     }
 
     Check(Dismiss(s), "Escape closes the menu");
     PumpMessages(500);
-    Check(IsRunning(s.zena) && IsWindow(s.host), "Escape runs nothing: zena and its host window are still there");
+    Check(IsRunning(s.zena) && IsWindow(s.host),
+          "Escape runs nothing: zena and its host window are still there");
 }
 
 // The first opening's look, kept to compare the fifty-first with.
@@ -418,11 +439,13 @@ void CheckFiftyOpenings(Session& s) {
     bool const drawn = OpenHoverCapture(s, last_rect, last);
     SaveScreenshot("menu-after-fifty");
     if (Check(drawn, "openings: the menu still opens after fifty")) {
-        Check(EqualRect(&first_rect, &last_rect) != FALSE, "openings: same place and size after fifty");
+        Check(EqualRect(&first_rect, &last_rect) != FALSE,
+              "openings: same place and size after fifty");
         Difference const d = DifferingPixels(first.screen, last.screen, first_rect);
-        Check(d.count == 0, "openings: after fifty the menu is drawn pixel for pixel as the first time",
-              "%d pixels differ, the first at %d,%d: %s then %s", d.count, d.x, d.y, ColourText(d.was),
-              ColourText(d.is));
+        Check(d.count == 0,
+              "openings: after fifty the menu is drawn pixel for pixel as the first time",
+              "%d pixels differ, the first at %d,%d: %s then %s", d.count, d.x, d.y,
+              ColourText(d.was), ColourText(d.is));
     }
     Dismiss(s);
 }
@@ -475,7 +498,8 @@ void CheckUnpinThroughMenu(Session& s) {
     PumpMessages(200);
     ClickMouse(x, y, false);
     Check(WaitForNoPopup(s.zena.pid, 3000), "unpin: choosing the item closes the menu");
-    Check(WaitUntil(3000, [&b] { return !IsTopmost(b.hwnd); }), "unpin: B, pinned last, is no longer topmost");
+    Check(WaitUntil(3000, [&b] { return !IsTopmost(b.hwnd); }),
+          "unpin: B, pinned last, is no longer topmost");
     PumpMessages(300);
     Check(IsTopmost(a.hwnd), "unpin: A is still topmost");
     Check(IsRunning(s.zena) && IsWindow(s.host), "unpin: zena keeps running");
@@ -491,10 +515,12 @@ void CheckQuitThroughMenu(Session& s) {
     PumpMessages(200);
     ClickMouse(x, y, false);
     DWORD code = 1;
-    if (!Check(WaitForExit(s.zena, START_TIMEOUT_MS, &code), "quit: \"退出程序\" ends zena")) return;
+    if (!Check(WaitForExit(s.zena, START_TIMEOUT_MS, &code), "quit: \"退出程序\" ends zena"))
+        return;
     CheckEqual(code, 0, "quit: exit code 0");
     ScreenPixels after;
-    bool const gone = WaitUntil(5000, [&] { return CaptureScreen(after) && NewIconPixels(s.before, after).count == 0; });
+    bool const gone = WaitUntil(
+        5000, [&] { return CaptureScreen(after) && NewIconPixels(s.before, after).count == 0; });
     SaveScreenshot("after-quit");
     Check(gone, "quit: the icon is gone from the notification area", "%d pixels of #5FA6D0 remain",
           NewIconPixels(s.before, after).count);
@@ -510,7 +536,8 @@ void CheckPlacementInTheOpen(Session& s) {
     if (!Check(popup != nullptr, "menu request with the pointer at 600,300 opens the menu")) return;
     RECT r{};
     GetWindowRect(popup, &r);
-    Check(r.right == 595 && r.top == 295, "the menu's top-right corner is 5 px up and left of the pointer",
+    Check(r.right == 595 && r.top == 295,
+          "the menu's top-right corner is 5 px up and left of the pointer",
           "menu at %ld,%ld-%ld,%ld", r.left, r.top, r.right, r.bottom);
     Check(Dismiss(s), "Escape closes the menu opened in the open");
 }
@@ -518,22 +545,26 @@ void CheckPlacementInTheOpen(Session& s) {
 // --- Without an icon -----------------------------------------------------------
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-    HANDLE const file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE const file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD const size = GetFileSize(file, nullptr);
     bytes.resize(size);
     DWORD read = 0;
-    bool const ok = size != INVALID_FILE_SIZE && ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
+    bool const ok = size != INVALID_FILE_SIZE &&
+                    ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
     CloseHandle(file);
     return ok;
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    HANDLE const file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE const file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool const ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    bool const ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     CloseHandle(file);
     return ok;
 }
@@ -545,13 +576,15 @@ bool MakeIconlessCopy(std::string& copy_path) {
     // The icon file's directory and its one entry: 64 x 64, 32 bpp, 16936
     // bytes at offset 22. The icon group resource has 14-byte entries, so
     // only the embedded file matches all 22 bytes.
-    static const unsigned char HEADER[22] = {0, 0, 1, 0, 1, 0, 64, 64, 0, 0, 1, 0, 32, 0, 0x28, 0x42, 0, 0, 22, 0, 0, 0};
+    static const unsigned char HEADER[22] = {0, 0,  1, 0,    1,    0, 64, 64, 0, 0, 1,
+                                             0, 32, 0, 0x28, 0x42, 0, 0,  22, 0, 0, 0};
     std::vector<unsigned char> exe;
     if (!Check(ReadWholeFile(ZenaExePath(), exe), "no icon: zena.exe read")) return false;
     std::vector<size_t> found;
     for (size_t at = 0; at + sizeof(HEADER) <= exe.size(); ++at)
         if (memcmp(&exe[at], HEADER, sizeof(HEADER)) == 0) found.push_back(at);
-    if (!CheckEqual(static_cast<long long>(found.size()), 1, "no icon: the embedded icon file is found once in zena.exe"))
+    if (!CheckEqual(static_cast<long long>(found.size()), 1,
+                    "no icon: the embedded icon file is found once in zena.exe"))
         return false;
     exe[found[0] + 2] = 2;  // type 2: a cursor file
     char temp[MAX_PATH];
@@ -575,10 +608,13 @@ void CheckWithoutIcon() {
     ScreenPixels after;
     CaptureScreen(after);
     SaveScreenshot("no-icon");
-    CheckEqual(NewIconPixels(before, after).count, 0, "no icon: nothing appears in the notification area");
+    CheckEqual(NewIconPixels(before, after).count, 0,
+               "no icon: nothing appears in the notification area");
     TestWindow target;
-    if (Check(OpenForegroundWindow(target, "pin without icon", 300, 200, 200, 150), "no icon: a window to pin"))
-        Check(PinWithHotkey(target.hwnd), "no icon: Ctrl+F8 still pins the window under the pointer");
+    if (Check(OpenForegroundWindow(target, "pin without icon", 300, 200, 200, 150),
+              "no icon: a window to pin"))
+        Check(PinWithHotkey(target.hwnd),
+              "no icon: Ctrl+F8 still pins the window under the pointer");
     PostMessageA(host, WM_CLOSE, 0, 0);
     DWORD code = 1;
     Check(WaitForExit(zena, START_TIMEOUT_MS, &code), "no icon: WM_CLOSE ends it");
