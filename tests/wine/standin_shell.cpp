@@ -199,16 +199,20 @@ uint32_t NextRandom(uint32_t& state) {
     return state;
 }
 
-// A random address below 4 GiB whose record lies in no mapping of this
-// process at all.
+// A random address whose record lies in no mapping, now or later: inside
+// the lowest 64 KiB, which Windows never maps and Linux refuses to
+// (mmap_min_addr). Elsewhere "free" is not enough under Wine: memory the
+// Unix side maps (libraries' heaps, buffers) is free to VirtualQuery yet
+// readable from outside, and comes and goes; random addresses there were
+// readable garbage now and then by the time of the sweep.
 uintptr_t UnmappedAddress(uint32_t& state) {
     for (;;) {
-        uintptr_t const candidate = NextRandom(state) & ~uintptr_t{3};
-        if (candidate < 0x10000 || candidate >= 0xFFFFFFE0u) continue;
+        uintptr_t const candidate =
+            (0x1000 + NextRandom(state) % (0x10000 - 0x1000 - 24)) & ~uintptr_t{3};
         MEMORY_BASIC_INFORMATION first, last;
         if (!VirtualQuery(reinterpret_cast<void*>(candidate), &first, sizeof(first)) ||
             !VirtualQuery(reinterpret_cast<void*>(candidate + 23), &last, sizeof(last)))
-            continue;
+            return candidate;  // outside what VirtualQuery answers for: unmapped as well
         if (first.State == MEM_FREE && last.State == MEM_FREE) return candidate;
     }
 }

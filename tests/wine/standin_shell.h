@@ -56,7 +56,7 @@ enum class StandinKind {
     DEAD,         // a record naming a destroyed window
     ALIVE,        // a record naming a live window
     NO_OWNER,     // data 0xFFFFFFFF
-    UNMAPPED,     // a random address in no mapping of the stand-in
+    UNMAPPED,     // a random address in the never-mapped lowest 64 KiB
     NO_ACCESS,    // inside a committed PAGE_NOACCESS page, never written
     GUARD_PAGE,   // inside a PAGE_GUARD page, never written
     NULL_DATA,    // data 0
