@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test layer:
-# the native unit tests against the fake (plain, then under Address- and
-# UndefinedBehaviorSanitizer, then under ThreadSanitizer), the PE hardening
-# check, the release archive built twice and compared, then the Wine suite
-# against the real zena.exe, once as gcc builds it and once as clang does
-# (and the sweep's case in a 32-bit prefix).
+# the native unit tests against the fake (under Address- and
+# UndefinedBehaviorSanitizer, under ThreadSanitizer, then plain), the static
+# checks, the release archive built twice and compared, then the Wine suite
+# (the PE hardening check first) against the real zena.exe, once as gcc
+# builds it and once as clang does, and the sweep in a 32-bit prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -12,6 +12,7 @@ bash tools/build.sh native native-asan native-tsan win32 win64 win32-clang
 ctest --preset native-asan
 ctest --preset native-tsan
 ctest --preset native
+bash tools/lint.sh
 bash tests/release/check_reproducible.sh
 bash tests/wine/run_suite.sh
 # The same suite against the exe that clang builds from the same sources.
