@@ -25,10 +25,9 @@
 
 #include "tests/wine/bench_shell.h"
 #include "tests/wine/harness.h"
+#include "tests/wine/zena_version.h"
 
 namespace {
-
-const char* const APP_DEFAULTS_KEY = "Software\\Wine\\AppDefaults\\zena.exe";
 
 double NowMs() {
     LARGE_INTEGER frequency, now;
@@ -294,16 +293,10 @@ bool ExitOnce(int buttons, int run) {
 
 void MeasureExit(int exits, int buttons) {
     // Wine's default version for a program is one the sweep leaves alone.
-    HKEY key = nullptr;
-    bool const set = RegCreateKeyExA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY, 0, nullptr, 0,
-                                     KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS &&
-                     RegSetValueExA(key, "Version", 0, REG_SZ,
-                                    reinterpret_cast<const BYTE*>("win7"), 5) == ERROR_SUCCESS;
-    if (key) RegCloseKey(key);
-    if (!Check(set, "exit: version win7 set for zena.exe")) return;
+    if (!Check(SetZenaVersion("win7"), "exit: version win7 set for zena.exe")) return;
     int swept = 0;
     for (int run = 0; run < exits; ++run) swept += ExitOnce(buttons, run);
-    RegDeleteKeyA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY);
+    ForgetZenaVersion();
     Check(swept == exits,
           "exit: every quit swept the dead half of the buttons and ended with code 0", "%d of %d",
           swept, exits);

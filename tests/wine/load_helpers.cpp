@@ -13,7 +13,6 @@ namespace {
 
 constexpr DWORD STANDIN_START_MS = 20000;
 constexpr DWORD STANDIN_END_MS = 20000;
-const char* const APP_DEFAULTS_KEY = "Software\\Wine\\AppDefaults\\zena.exe";
 
 std::string TempPath(const std::string& name) {
     char folder[MAX_PATH] = "";
@@ -22,20 +21,6 @@ std::string TempPath(const std::string& name) {
 }
 
 }  // namespace
-
-bool SetZenaVersion(const char* version) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    LONG const result =
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-void ForgetZenaVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY); }
 
 bool ShellIs64Bit() {
     BOOL wow64 = FALSE;

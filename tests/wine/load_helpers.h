@@ -8,13 +8,7 @@
 #include <string>
 
 #include "tests/wine/harness.h"
-
-// --- The version zena.exe is told it runs on ---------------------------------
-
-// HKCU\Software\Wine\AppDefaults\zena.exe "Version" (win7, winxp, win10):
-// also what its process environment block says.
-bool SetZenaVersion(const char* version);
-void ForgetZenaVersion();
+#include "tests/wine/zena_version.h"
 
 // --- Stand-in shells -----------------------------------------------------------
 

@@ -12,12 +12,12 @@
 
 #include "tests/wine/harness.h"
 #include "tests/wine/standin_shell.h"
+#include "tests/wine/zena_version.h"
 
 namespace {
 
 constexpr DWORD START_TIMEOUT_MS = 20000;
 constexpr DWORD EXIT_TIMEOUT_MS = 20000;
-const char* const APP_DEFAULTS_KEY = "Software\\Wine\\AppDefaults\\zena.exe";
 
 bool g_shell_is_64_bit = false;
 
@@ -27,21 +27,6 @@ struct Report {
     std::string overflow;
     int foreign_blocks = -1;
 };
-
-// The version Wine reports to zena.exe, in its process environment block too.
-bool SetZenaVersion(const char* version) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    LONG const result =
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-void ForgetZenaVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, APP_DEFAULTS_KEY); }
 
 std::string Ids(std::initializer_list<int> ids) {
     std::string text;
